@@ -1,0 +1,23 @@
+#include "Application.h"
+
+#include "ui/ErrorBox.h"
+
+#include <exception>
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationDisplayName(applicationTitle(applicationFilePath().section(u'/', -1)));
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ui::showErrorBox(activeWindow(), QString::fromUtf8(error.what()));
+    }
+    return true;
+}
+
+QString applicationTitle(const QString& executableFileName) {
+    const QString name = executableFileName.section(u'.', 0, 0);
+    return name.left(1).toUpper() + name.mid(1).toLower();
+}

@@ -1,0 +1,29 @@
+#include "Program.h"
+
+#include "ui/ErrorBox.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/Unit6.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+
+int runProgram(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFile) {
+    TForm1 form1({programFolder, settingsFile});
+    if (form1.probeFailed()) {
+        return 0;
+    }
+    // Dialogs belong to the main window and live as long as it does.
+    form1.attachDialogs(new TForm2(&form1), new TForm3(&form1), new TForm6(&form1));
+    for (const QString& error : form1.startupErrors()) {
+        ui::showErrorBox(nullptr, error);
+    }
+    form1.show();
+    return QApplication::exec();
+}
+
+std::filesystem::path defaultSettingsFile() {
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return std::filesystem::path(config.toStdString()) / "numberwell" / "user.reg";
+}

@@ -1,0 +1,211 @@
+// Speed of the address book core on generated lists of realistic addresses.
+#include "book/AddressFile.h"
+#include "book/Sort.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::array<std::string_view, 24> NameStarts = {
+    "Berg",  "Schmi", "M\xfcl", "Wag",   "Sch\xe4",  "Hoff", "Kra",   "Neu",
+    "Wei",   "Zimm",  "Br\xfc", "Lang",  "Hart",     "Kell", "Fisch", "Bau",
+    "\xd6z", "Richt", "Wolf",   "Klein", "Sch\xf6n", "Vogt", "Fried", "Ander"};
+constexpr std::array<std::string_view, 16> NameEnds = {"mann", "er", "ler", "ner", "fer", "t",   "dt", "ke",
+                                                       "rich", "s",  "en",  "el",  "ig",  "hof", "ow", "son"};
+constexpr std::array<std::string_view, 24> FirstNames = {
+    "Anna",  "Peter", "J\xfcrgen", "Maria",   "Thomas", "Sabine",  "Michael", "Claudia",
+    "Klaus", "Eva",   "Stefan",    "Ren\xe9", "Julia",  "Andreas", "Monika",  "Frank",
+    "Petra", "Uwe",   "Birgit",    "Tom",     "Lena",   "Jan",     "Ute",     "Bj\xf6rn"};
+constexpr std::array<std::string_view, 12> Streets = {"Hauptstr.", "Gartenweg",  "Bahnhofstr.", "Lindenallee",
+                                                      "Am Markt",  "Kirchgasse", "Rosenweg",    "Bergstr.",
+                                                      "Schulstr.", "Feldweg",    "Ringstr.",    "Talstr."};
+constexpr std::array<std::string_view, 10> Towns = {"Berlin", "K\xf6ln", "Hamburg", "M\xfcnchen", "Essen",
+                                                    "Bonn",   "Kiel",    "Ulm",     "Dresden",    "Trier"};
+
+template <std::size_t N>
+std::string_view pick(std::mt19937& random, const std::array<std::string_view, N>& items) {
+    return items[random() % N];
+}
+
+std::string digits(std::mt19937& random, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text.push_back(static_cast<char>('0' + random() % 10));
+    }
+    return text;
+}
+
+// About 80 bytes a line, the same list on every run.
+std::string generateAddressText(int records) {
+    std::mt19937 random(20240501);
+    std::string text;
+    text.reserve(static_cast<std::size_t>(records) * 90);
+    for (int i = 0; i < records; ++i) {
+        const std::string name = std::string(pick(random, NameStarts)) + std::string(pick(random, NameEnds));
+        const std::string_view first = pick(random, FirstNames);
+        text += name + "|" + std::string(first) + "|";
+        if (random() % 4 == 0) {
+            text += first.substr(0, 3);
+        }
+        text += "|" + std::string(pick(random, Streets)) + " " + std::to_string(1 + random() % 120) + ", " +
+                digits(random, 5) + " " + std::string(pick(random, Towns));
+        text += "|0" + digits(random, 3) + " " + digits(random, 6);
+        text += "|" + std::string(first.substr(0, 1)) + "." + name.substr(0, 5) + "@example.com|";
+        if (random() % 5 == 0) {
+            text +=
+                "Geb. " + std::to_string(1 + random() % 28) + "." + std::to_string(1 + random() % 12) + ".";
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string name = (fs::temp_directory_path() / "numberwell-bench-XXXXXX").string();
+        if (::mkdtemp(name.data()) == nullptr) {
+            throw std::system_error(errno, std::generic_category(), "mkdtemp");
+        }
+        path_ = name;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// One address file per list size, written once for all benchmarks.
+const fs::path& addressFolder(int records) {
+    static std::map<int, ScratchFolder> folders;
+    const auto [entry, created] = folders.try_emplace(records);
+    if (created) {
+        const std::string text = generateAddressText(records);
+        std::ofstream(entry->second.path() / book::AddressFileName, std::ios::binary)
+            .write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    return entry->second.path();
+}
+
+book::AddressTable loadedTable(int records) {
+    book::AddressTable table;
+    table.setRowCount(book::AddressFile(addressFolder(records)).load(table));
+    return table;
+}
+
+void BM_Load(benchmark::State& state) {
+    const book::AddressFile file(addressFolder(static_cast<int>(state.range(0))));
+    for (auto _ : state) {
+        std::optional<book::AddressTable> table(std::in_place);
+        book::AddressFile(file).load(*table);
+        benchmark::DoNotOptimize(table->rowCount());
+        state.PauseTiming();
+        table.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file.path())));
+}
+
+void BM_Save(benchmark::State& state) {
+    const book::AddressTable table = loadedTable(static_cast<int>(state.range(0)));
+    const ScratchFolder out;
+    book::AddressFile file(out.path());
+    for (auto _ : state) {
+        file.save(table);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file.path())));
+}
+
+// Every run is a change of key column: Name and Firstname by turns.
+void BM_SortAfterKeyChange(benchmark::State& state) {
+    book::AddressTable table = loadedTable(static_cast<int>(state.range(0)));
+    book::sortByColumn(table, 0);
+    int column = 0;
+    for (auto _ : state) {
+        column = 1 - column;
+        book::sortByColumn(table, column);
+    }
+}
+
+// The search box's work for one keystroke, over a table sorted by Name.
+void BM_LocateRowPerKeystroke(benchmark::State& state) {
+    book::AddressTable table = loadedTable(static_cast<int>(state.range(0)));
+    book::sortByColumn(table, 0);
+    constexpr std::array<std::string_view, 12> Typed = {"m",         "m\xfc",      "m\xfcl", "m\xfcll",
+                                                        "M\xfcllER", "z",          "zi",     "zim",
+                                                        "zimmerman", "Zimmermann", "a",      "\xd6zt"};
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(book::locateRow(table, 0, Typed[next], 1, table.rowCount() - 1));
+        next = (next + 1) % Typed.size();
+    }
+}
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Our whole round (load, sort by Name, save) beside GNU sort doing the same to the same file: a stable,
+// case-folding sort on the first '|' field in the C locale.
+void BM_RoundTripVersusGnuSort(benchmark::State& state) {
+    const fs::path& folder = addressFolder(static_cast<int>(state.range(0)));
+    const ScratchFolder out;
+    const std::string command = "LC_ALL=C sort -s -f -t'|' -k1,1 '" +
+                                (folder / book::AddressFileName).string() + "' -o '" +
+                                (out.path() / "sorted.txt").string() + "'";
+    double ours = 0;
+    double gnu = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        book::AddressTable table;
+        table.setRowCount(book::AddressFile(folder).load(table));
+        book::sortByColumn(table, 0);
+        book::AddressFile(out.path()).save(table);
+        const double seconds = secondsSince(start);
+        ours += seconds;
+        state.SetIterationTime(seconds);
+
+        const auto gnuStart = Clock::now();
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("GNU sort failed");
+            return;
+        }
+        gnu += secondsSince(gnuStart);
+    }
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["ours_s"] = ours / runs;
+    state.counters["gnu_sort_s"] = gnu / runs;
+    state.counters["ours_per_gnu"] = ours / gnu;
+}
+
+BENCHMARK(BM_Load)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortAfterKeyChange)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LocateRowPerKeystroke)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_RoundTripVersusGnuSort)
+    ->Arg(1'000'000)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Numberwell needs that are missing; does nothing when all are there.
+# Usage: scripts/setup.sh [build|test]   (test adds what the test suite needs)
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev
+    fonts-liberation fontconfig
+)
+if [ "${1:-build}" = test ]; then
+    packages+=(
+        libgtest-dev libgmock-dev libbenchmark-dev
+        clang libclang-rt-14-dev
+        xvfb xauth xdotool x11-utils
+        cups-daemon cups-client cups-filters printer-driver-cups-pdf poppler-utils
+        desktop-file-utils
+    )
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if [ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" != "install ok installed" ]; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,162 @@
+#include "RecordPrinter.h"
+#include "book/AddressFile.h"
+#include "book/Sort.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace std::string_view_literals;
+
+namespace {
+
+using book::AddressTable;
+using book::ColumnCount;
+using book::Record;
+
+struct ReadCase {
+    const char* name;
+    std::string_view bytes;
+    std::vector<Record> lines;
+};
+
+class ReaderTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReaderTest, ReadsTheLines) {
+    AddressTable table;
+    const int lineCounter = book::parseAddressText(GetParam().bytes, table);
+    const auto& lines = GetParam().lines;
+    EXPECT_EQ(lineCounter, static_cast<int>(lines.size()) + 1);
+    EXPECT_EQ(table.rowCount(), 2) << "the reader leaves the count to its caller";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(table.record(static_cast<int>(i) + 1), lines[i]) << "line " << i + 1;
+    }
+    EXPECT_EQ(table.record(0), AddressTable().record(0));
+}
+
+const Record Blank{};
+
+INSTANTIATE_TEST_SUITE_P(
+    AddressText, ReaderTest,
+    testing::Values(
+        ReadCase{"EmptyFile", "", {}}, ReadCase{"OneLineEnd", "\r\n", {Blank}},
+        ReadCase{"LastLineWithoutEnd", "a\r\nb", {Record{"a"}, Record{"b"}}},
+        ReadCase{"LoneCarriageReturns", "a|1\rb|2\r", {Record{"a", "1"}, Record{"b", "2"}}},
+        ReadCase{"EmptyLines", "\r\n\r\r\n", {Blank, Blank, Blank}},
+        ReadCase{"LoneLineFeedStaysInTheField", "a\nb|c\r\n\nd", {Record{"a\nb", "c"}, Record{"\nd"}}},
+        ReadCase{"FewFields", "a|b|c\r\n", {Record{"a", "b", "c"}}},
+        ReadCase{"ExtraFieldsDropped", "a|b|c|d|e|f|g|h|i\r\n", {Record{"a", "b", "c", "d", "e", "f", "g"}}},
+        ReadCase{"TrailingSeparator", "a|b|c|d|e|f|g|\r\n", {Record{"a", "b", "c", "d", "e", "f", "g"}}},
+        ReadCase{"SixSeparators", "||||||\r\n", {Blank}}, ReadCase{"SevenSeparators", "|||||||\r\n", {Blank}},
+        ReadCase{"BlanksKept", " a | b \r\n", {Record{" a ", " b "}}},
+        ReadCase{"EndOfFileMark",
+                 "a\r\nb|c\x1a"
+                 "d\r\ne\r\n",
+                 {Record{"a"}, Record{"b", "c"}}},
+        ReadCase{"EndOfFileMarkAfterLineEnd", "a\r\n\x1a", {Record{"a"}}},
+        ReadCase{"EndOfFileMarkFirst",
+                 "\x1a"
+                 "a\r\n",
+                 {}},
+        ReadCase{"ZeroBytesAreText", "a\0b|c\r\n"sv, {Record{"a\0b"sv, "c"}}},
+        ReadCase{"UpperHalfBytes", "M\xfcller|\x80\xff\r\n", {Record{"M\xfcller", "\x80\xff"}}}),
+    [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
+
+TEST(AddressText, WritesSevenFieldsPerRowWithLineEnds) {
+    AddressTable table;
+    table.setRowCount(3);
+    table.setRecord(1, Record{"Miller", "Ann", "", "", "12 34"});
+    EXPECT_EQ(book::formatAddressText(table), "Miller|Ann|||12 34||\r\n||||||\r\n");
+    table.setRowCount(1);
+    EXPECT_EQ(book::formatAddressText(table), "");
+}
+
+std::string randomField(std::mt19937& random) {
+    // Every byte except the three the format cannot hold inside a field.
+    std::string field;
+    const auto length = random() % 5 == 0 ? 0 : random() % 30;
+    while (field.size() < length) {
+        const char byte = static_cast<char>(random() % 256);
+        if (byte != '|' && byte != '\r' && byte != '\x1a') {
+            field.push_back(byte);
+        }
+    }
+    return field;
+}
+
+TEST(AddressText, ThousandRecordsWithBlankRowsComeBackTheSame) {
+    std::mt19937 random(1000);
+    AddressTable table;
+    table.setRowCount(1001);
+    for (int row = 1; row < table.rowCount(); ++row) {
+        if (row % 97 != 0) {
+            for (int column = 0; column < ColumnCount; ++column) {
+                table.setCell(column, row, randomField(random));
+            }
+        }
+    }
+    const std::string text = book::formatAddressText(table);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '|'), 6 * 1000);
+    AddressTable reread;
+    EXPECT_EQ(book::parseAddressText(text, reread), 1001);
+    for (int row = 1; row < table.rowCount(); ++row) {
+        ASSERT_EQ(reread.record(row), table.record(row)) << "row " << row;
+    }
+}
+
+// Each "<case>.in.txt" in the golden folder is loaded and saved again, which must give
+// "<case>.out.txt"; where "<case>.sorted.txt" exists, it is what loading, sorting by Name and saving gives.
+struct GoldenCase {
+    std::string name;
+    std::filesystem::path input;
+    std::filesystem::path expected;
+    bool sortByName;
+};
+
+std::vector<GoldenCase> goldenCases() {
+    std::vector<GoldenCase> cases;
+    for (const auto& entry : std::filesystem::directory_iterator(NUMBERWELL_GOLDEN_DIR)) {
+        const std::string file = entry.path().filename().string();
+        if (!file.ends_with(".in.txt")) {
+            continue;
+        }
+        const std::string stem = file.substr(0, file.size() - std::string_view(".in.txt").size());
+        for (const bool sorted : {false, true}) {
+            const auto expected = entry.path().parent_path() / (stem + (sorted ? ".sorted.txt" : ".out.txt"));
+            if (std::filesystem::exists(expected)) {
+                cases.push_back({stem + (sorted ? "_sorted" : ""), entry.path(), expected, sorted});
+            }
+        }
+    }
+    std::sort(cases.begin(), cases.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return cases;
+}
+
+class GoldenFileTest : public testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenFileTest, SavesTheExpectedBytes) {
+    const testsupport::TempFolder folder;
+    testsupport::writeBytes(folder / book::AddressFileName, testsupport::readBytes(GetParam().input));
+    book::AddressFile file(folder.path());
+    AddressTable table;
+    const int lineCounter = file.load(table);
+    table.setRowCount(lineCounter > 1 ? lineCounter : 2);
+    if (GetParam().sortByName) {
+        book::sortByColumn(table, 0);
+    }
+    EXPECT_EQ(file.save(table), std::nullopt);
+    EXPECT_EQ(testsupport::readBytes(folder / book::AddressFileName),
+              testsupport::readBytes(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(AddressText, GoldenFileTest, testing::ValuesIn(goldenCases()),
+                         [](const testing::TestParamInfo<GoldenCase>& info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+} // namespace

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ui/Unit1.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <memory>
+
+class QComboBox;
+class QLineEdit;
+class AddressGrid;
+
+// One run of the program's windows in a folder of its own, with its own settings file.
+class MainWindowRun {
+public:
+    MainWindowRun();
+    ~MainWindowRun();
+
+    std::filesystem::path folder() const;
+    std::filesystem::path settingsFile() const;
+    std::filesystem::path addressFile() const;
+
+    void writeAddresses(const QByteArray& bytes) const;
+    QByteArray addresses() const;
+    bool hasAddressFile() const;
+    void writeSettings(const QByteArray& text) const;
+    QByteArray settings() const;
+
+    // Creates the windows in their order and shows the main window until it is active.
+    TForm1& start();
+    // Closes the main window as the close box does; true when it really closed.
+    bool close();
+
+    TForm1& form() { return *form_; }
+    QLineEdit& searchBox();
+    QComboBox& combo();
+    AddressGrid& grid();
+    QString cell(int column, int row) const; // table row, as shown
+    int rowCount() const;                     // the table's, headings included
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<TForm1> form_;
+};

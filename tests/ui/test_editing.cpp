@@ -1,0 +1,327 @@
+// Add, Change and Delete through buttons, shortcuts and the grid, with the dialogs answered as a
+// person would answer them.
+#include "MainWindowRun.h"
+#include "support/ModalDriver.h"
+#include "ui/AddressGrid.h"
+#include "ui/Unit2.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// Types the given texts into the entry dialog's fields (Enter walks on) and confirms with OK.
+void typeEntry(const QStringList& texts) {
+    whenModalOpens([texts](QWidget* dialog) {
+        for (const QString& text : texts) {
+            QWidget* const field = QApplication::focusWidget();
+            QTest::keyClicks(field, text);
+            QTest::keyClick(field, Qt::Key_Return);
+        }
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    });
+}
+
+void escapeNextModal() {
+    whenModalOpens([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+}
+
+QPushButton* button(TForm1& form, const char* name) { return form.findChild<QPushButton*>(QString::fromLatin1(name)); }
+
+QStringList column(MainWindowRun& run, int columnIndex) {
+    QStringList texts;
+    for (int row = 1; row < run.rowCount(); ++row) {
+        texts << run.cell(columnIndex, row);
+    }
+    return texts;
+}
+
+const QByteArray ThreePeople = "Adams|Amy||||amy@example.org|\r\n"
+                               "Baker|Bob|||||\r\n"
+                               "Clark|Cid||||cid@example.org|\r\n";
+
+} // namespace
+
+class EditingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void addToTheEmptyTableFillsRowOne();
+    void addInsertsByKeyOrder_data();
+    void addInsertsByKeyOrder();
+    void addOnAnUnsortedTableStopsAtTheFirstNotLessRow();
+    void addKeepsTheCurrentRowAndTheEmailState();
+    void addRefusesWhatTheFileCannotHold();
+    void changeRewritesResortsAndKeepsTheRowNumber();
+    void cancelledCommandsChangeNothing();
+    void deleteAsksAndClosesTheGap();
+    void deleteTheLastRowSelectsTheNewLast();
+    void deleteTheOnlyRecordLeavesABlankRow();
+    void doubleClickAnywhereOpensChange();
+    void shortcutsWorkFromTheSearchBoxAndFocusReturns();
+    void separatorsStayOneEach();
+    void columnsFollowTheWindow();
+    void draggedColumnKeepsItsShare();
+};
+
+void EditingTest::addToTheEmptyTableFillsRowOne() {
+    MainWindowRun run;
+    run.writeAddresses("");
+    TForm1& form = run.start();
+    typeEntry({"Zimmer", "Zoe"});
+    QTest::mouseClick(button(form, "Button1"), Qt::LeftButton);
+    QCOMPARE(run.rowCount(), 2);
+    QCOMPARE(run.cell(0, 1), QStringLiteral("Zimmer"));
+    QCOMPARE(run.cell(1, 1), QStringLiteral("Zoe"));
+    QVERIFY(form.tableChanged());
+    QVERIFY(run.close());
+    QCOMPARE(run.addresses(), QByteArray("Zimmer|Zoe|||||\r\n"));
+}
+
+void EditingTest::addInsertsByKeyOrder_data() {
+    QTest::addColumn<int>("keyColumn");
+    QTest::addColumn<QStringList>("entry");
+    QTest::addColumn<int>("row");
+    QTest::newRow("between") << 0 << QStringList{"Bz"} << 3;
+    QTest::newRow("equal key goes first, case ignored") << 0 << QStringList{"BAKER", "New"} << 2;
+    QTest::newRow("after every key") << 0 << QStringList{"Zorn"} << 4;
+    QTest::newRow("blank entry first") << 0 << QStringList{} << 1;
+    QTest::newRow("by e-mail, not by name")
+        << 5 << QStringList{"Zorn", "", "", "", "", "bz@example.org"} << 2;
+}
+
+void EditingTest::addInsertsByKeyOrder() {
+    QFETCH(int, keyColumn);
+    QFETCH(QStringList, entry);
+    QFETCH(int, row);
+    MainWindowRun run;
+    QByteArray file = ThreePeople;
+    if (keyColumn == 5) {
+        file = "Baker|Bob|||||\r\nAdams|Amy||||amy@example.org|\r\nClark|Cid||||cid@example.org|\r\n";
+    }
+    run.writeAddresses(file);
+    TForm1& form = run.start();
+    run.combo().setCurrentIndex(keyColumn);
+    typeEntry(entry);
+    QTest::keyClick(&run.searchBox(), Qt::Key_F2);
+    QCOMPARE(run.rowCount(), 5);
+    QCOMPARE(run.cell(0, row), entry.value(0));
+    QVERIFY(form.tableChanged());
+}
+
+void EditingTest::addOnAnUnsortedTableStopsAtTheFirstNotLessRow() {
+    MainWindowRun run;
+    run.writeAddresses("Aa\r\nZz\r\nBb\r\nDd\r\n");
+    run.start();
+    typeEntry({"Cc"});
+    QTest::keyClick(&run.searchBox(), Qt::Key_F2);
+    QCOMPARE(column(run, 0), QStringList({"Aa", "Cc", "Zz", "Bb", "Dd"}));
+}
+
+void EditingTest::addKeepsTheCurrentRowAndTheEmailState() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    TForm1& form = run.start();
+    QTest::keyClicks(&run.searchBox(), QStringLiteral("c"));
+    QCOMPARE(form.currentRow(), 3);
+    QVERIFY(button(form, "Button4")->isEnabled());
+    typeEntry({"Aaron"}); // goes above: the highlight now shows the record that stood above
+    QTest::keyClick(&run.searchBox(), Qt::Key_F2);
+    QCOMPARE(form.currentRow(), 3);
+    QCOMPARE(run.cell(0, 3), QStringLiteral("Baker"));
+    QVERIFY(button(form, "Button4")->isEnabled()); // unchanged until the current row changes
+    QVERIFY(run.grid().selectionModel()->isRowSelected(2, {}));
+}
+
+void EditingTest::addRefusesWhatTheFileCannotHold() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    run.start();
+    typeEntry({QStringLiteral("  Dix|on\u0142 ")});
+    QTest::keyClick(&run.searchBox(), Qt::Key_F2);
+    QCOMPARE(run.cell(0, 1), QStringLiteral("  Dixon "));
+}
+
+void EditingTest::changeRewritesResortsAndKeepsTheRowNumber() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    TForm1& form = run.start();
+    QTest::keyClicks(&run.searchBox(), QStringLiteral("a"));
+    whenModalOpens([](QWidget* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Change"));
+        auto* const entry = static_cast<TForm2*>(dialog);
+        QCOMPARE(entry->field(0)->text(), QStringLiteral("Adams"));
+        QCOMPARE(entry->field(5)->text(), QStringLiteral("amy@example.org"));
+        entry->field(0)->selectAll();
+        QTest::keyClicks(entry->field(0), QStringLiteral("Young"));
+        entry->field(5)->clear();
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    });
+    QTest::keyClick(&run.searchBox(), Qt::Key_F4);
+    QCOMPARE(column(run, 0), QStringList({"Baker", "Clark", "Young"}));
+    QCOMPARE(form.currentRow(), 1);
+    QVERIFY(form.tableChanged());
+    QVERIFY(button(form, "Button4")->isEnabled()); // still the state of the row before the edit
+}
+
+void EditingTest::cancelledCommandsChangeNothing() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    TForm1& form = run.start();
+    escapeNextModal();
+    QTest::keyClick(&run.searchBox(), Qt::Key_F2);
+    whenModalOpens([](QWidget* dialog) {
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Other"));
+        dialog->close(); // the close box
+    });
+    QTest::keyClick(&run.searchBox(), Qt::Key_F4);
+    clickInNextModal(QStringLiteral("Abbrechen"));
+    QTest::keyClick(&run.searchBox(), Qt::Key_F3);
+    QCOMPARE(column(run, 0), QStringList({"Adams", "Baker", "Clark"}));
+    QVERIFY(!form.tableChanged());
+    QVERIFY(run.close());
+    QCOMPARE(run.addresses(), ThreePeople);
+}
+
+void EditingTest::deleteAsksAndClosesTheGap() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    TForm1& form = run.start();
+    QTest::keyClicks(&run.searchBox(), QStringLiteral("b"));
+    whenModalOpens([](QWidget* modal) {
+        auto* const box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Bestätigung"));
+        QCOMPARE(box->text(), QStringLiteral("Really delete?"));
+        QCOMPARE(box->icon(), QMessageBox::Question);
+        QCOMPARE(box->defaultButton()->text(), QStringLiteral("OK"));
+        QCOMPARE(box->escapeButton()->text(), QStringLiteral("Abbrechen"));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::mouseClick(button(form, "Button2"), Qt::LeftButton);
+    QCOMPARE(column(run, 0), QStringList({"Adams", "Clark"}));
+    QCOMPARE(form.currentRow(), 2);
+    QVERIFY(form.tableChanged());
+    QCOMPARE(QApplication::focusWidget(), button(form, "Button2"));
+}
+
+void EditingTest::deleteTheLastRowSelectsTheNewLast() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    TForm1& form = run.start();
+    QTest::keyClicks(&run.searchBox(), QStringLiteral("c"));
+    QVERIFY(button(form, "Button4")->isEnabled());
+    clickInNextModal(QStringLiteral("OK"));
+    QTest::keyClick(&run.searchBox(), Qt::Key_F3);
+    QCOMPARE(run.rowCount(), 3);
+    QCOMPARE(form.currentRow(), 2);
+    QVERIFY(!button(form, "Button4")->isEnabled()); // Baker has no e-mail
+}
+
+void EditingTest::deleteTheOnlyRecordLeavesABlankRow() {
+    MainWindowRun run;
+    run.start(); // the example record
+    clickInNextModal(QStringLiteral("OK"));
+    QTest::keyClick(&run.searchBox(), Qt::Key_F3);
+    QCOMPARE(run.rowCount(), 2);
+    QCOMPARE(run.cell(0, 1), QString());
+    QVERIFY(run.form().tableChanged());
+    clickInNextModal(QStringLiteral("OK")); // asked again for the blank row
+    QTest::keyClick(&run.searchBox(), Qt::Key_F3);
+    QCOMPARE(run.rowCount(), 2);
+    QVERIFY(run.close());
+    QCOMPARE(run.addresses(), QByteArray("||||||\r\n"));
+}
+
+void EditingTest::doubleClickAnywhereOpensChange() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    run.start();
+    AddressGrid& grid = run.grid();
+    int opened = 0;
+    const auto countAndCancel = [&opened] {
+        whenModalOpens([&opened](QWidget* dialog) {
+            opened += dialog->windowTitle() == QStringLiteral("Change");
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+    };
+    countAndCancel();
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(1, 1)).center());
+    countAndCancel();
+    QTest::mouseDClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(opened, 2);
+}
+
+void EditingTest::shortcutsWorkFromTheSearchBoxAndFocusReturns() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    run.start();
+    for (const Qt::Key key : {Qt::Key_F2, Qt::Key_F4}) {
+        escapeNextModal();
+        QTest::keyClick(&run.searchBox(), key);
+        QCOMPARE(QApplication::focusWidget(), &run.searchBox());
+    }
+    clickInNextModal(QStringLiteral("Abbrechen"));
+    QTest::keyClick(&run.searchBox(), Qt::Key_F3);
+    QCOMPARE(QApplication::focusWidget(), &run.searchBox());
+    QCOMPARE(run.form().windowTitle(), QStringLiteral("Numberwell V1.0 "));
+}
+
+void EditingTest::separatorsStayOneEach() {
+    MainWindowRun run;
+    run.writeAddresses(ThreePeople);
+    TForm1& form = run.start();
+    for (int round = 0; round < 5; ++round) {
+        escapeNextModal();
+        QTest::keyClick(&run.searchBox(), Qt::Key_F2);
+    }
+    const auto separators = [&form](const char* menu) {
+        int count = 0;
+        for (const QAction* const action : form.findChild<QMenu*>(QString::fromLatin1(menu))->actions()) {
+            count += action->isSeparator();
+        }
+        return count;
+    };
+    QCOMPARE(separators("Adresse1"), 1);
+    QCOMPARE(separators("Info1"), 1);
+    const QList<QAction*> address = form.findChild<QMenu*>(QStringLiteral("Adresse1"))->actions();
+    QVERIFY(address.at(4)->isSeparator());
+    QCOMPARE(address.at(5)->objectName(), QStringLiteral("Listedrucken1"));
+}
+
+void EditingTest::columnsFollowTheWindow() {
+    MainWindowRun run;
+    TForm1& form = run.start();
+    form.resize(632, form.height());
+    const QHeaderView* const header = run.grid().horizontalHeader();
+    const auto widths = [header] {
+        QList<int> sizes;
+        for (int column = 0; column < 7; ++column) {
+            sizes << header->sectionSize(column);
+        }
+        return sizes;
+    };
+    QCOMPARE(widths(), QList<int>({63, 63, 42, 126, 105, 126, 99}));
+    form.resize(1264, form.height());
+    QCOMPARE(widths(), QList<int>({126, 126, 84, 252, 210, 252, 206}));
+    form.resize(60, form.height());
+    QCOMPARE(widths().last(), 0);
+}
+
+void EditingTest::draggedColumnKeepsItsShare() {
+    MainWindowRun run;
+    TForm1& form = run.start();
+    form.resize(632, form.height());
+    run.grid().horizontalHeader()->resizeSection(2, 84); // what dragging the border does
+    QCOMPARE(form.columnRatios()[2], 632.0 / 84);
+    form.resize(1264, form.height());
+    QCOMPARE(run.grid().horizontalHeader()->sectionSize(2), 168);
+}
+
+QTEST_MAIN(EditingTest)
+#include "test_editing.moc"

@@ -1,0 +1,84 @@
+// The window's arithmetic and text rules, without a window.
+#include "app/Application.h"
+#include "ui/CellText.h"
+#include "ui/ColumnLayout.h"
+#include "ui/ErrorBox.h"
+#include "ui/FontSize.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using ui::ColumnRatios;
+using ui::ColumnWidths;
+
+TEST(ColumnLayout, FirstStartAtTheDesignWidth) {
+    EXPECT_EQ(ui::layoutColumns(632, ui::FirstStartRatios), (ColumnWidths{63, 63, 42, 126, 105, 126, 99}));
+}
+
+TEST(ColumnLayout, RatiosCarryTheRoundingOfTheLastLayout) {
+    const ColumnWidths first = ui::layoutColumns(632, ui::FirstStartRatios);
+    const ColumnRatios measured = ui::measureRatios(632, first, ui::FirstStartRatios);
+    EXPECT_EQ(ui::layoutColumns(1264, measured), (ColumnWidths{126, 126, 84, 252, 210, 252, 206}));
+    EXPECT_EQ(ui::layoutColumns(1264, ui::FirstStartRatios), (ColumnWidths{126, 126, 84, 253, 211, 253, 203}));
+}
+
+TEST(ColumnLayout, HalvesRoundToEven) {
+    // 125 / 2 = 62.5 and 127 / 2 = 63.5
+    const ColumnRatios ratios = {2.0, 2.0, 2.0, 2.0, 2.0, 2.0};
+    EXPECT_EQ(ui::layoutColumns(125, ratios)[0], 62);
+    EXPECT_EQ(ui::layoutColumns(127, ratios)[0], 64);
+}
+
+TEST(ColumnLayout, ZeroRatioGivesTenPixelsAndNoteNeverNegative) {
+    const ColumnRatios ratios = {0.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+    const ColumnWidths widths = ui::layoutColumns(100, ratios);
+    EXPECT_EQ(widths[0], 10);
+    EXPECT_EQ(widths[6], 0);
+}
+
+TEST(ColumnLayout, ZeroWidthKeepsThePreviousRatio) {
+    const ColumnRatios previous = {10.0, 10.0, 15.0, 5.0, 6.0, 5.0};
+    const ColumnRatios measured = ui::measureRatios(632, {0, 63, 42, 126, 105, 126, 99}, previous);
+    EXPECT_EQ(measured[0], 10.0);
+    EXPECT_EQ(measured[1], 632.0 / 63);
+}
+
+TEST(FontSize, PointsAndPixelsAt96Dpi) {
+    EXPECT_EQ(ui::pointsToPixels(8, 96), 11);
+    EXPECT_EQ(ui::pointsToPixels(10, 96), 13);
+    EXPECT_EQ(ui::pointsToPixels(12, 96), 16);
+    EXPECT_EQ(ui::pixelsToPoints(10, 96), 8); // 7.5 rounds away from zero
+    EXPECT_EQ(ui::rowHeightFor(ui::pointsToPixels(72, 96)), 102);
+    EXPECT_EQ(ui::rowHeightFor(-10), 16);
+}
+
+TEST(CellText, EveryByteSurvivesTheWidgets) {
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte) {
+        all.push_back(static_cast<char>(byte));
+    }
+    EXPECT_EQ(ui::toCell(ui::toDisplay(all)), all);
+    EXPECT_EQ(ui::toDisplay("M\xfcller \x80"), QStringLiteral("Müller €"));
+}
+
+TEST(CellText, CharactersWithoutAByte) {
+    EXPECT_EQ(ui::toCell(QStringLiteral("Łódź")), std::nullopt);
+    EXPECT_EQ(ui::toCellLossy(QStringLiteral("Łódź")), "?\xf3" "d?");
+}
+
+TEST(ErrorBox, FullStopOnlyAfterCharactersAboveIt) {
+    EXPECT_EQ(ui::errorBoxText(QStringLiteral("E/A-Fehler 5")), QStringLiteral("E/A-Fehler 5."));
+    EXPECT_EQ(ui::errorBoxText(QStringLiteral("Done.")), QStringLiteral("Done."));
+    EXPECT_EQ(ui::errorBoxText(QStringLiteral("Why?")), QStringLiteral("Why?."));
+    EXPECT_EQ(ui::errorBoxText(QStringLiteral("(x)")), QStringLiteral("(x)"));
+    EXPECT_EQ(ui::errorBoxText(QString()), QString());
+}
+
+TEST(ApplicationTitle, FromTheExecutableName) {
+    EXPECT_EQ(applicationTitle(QStringLiteral("numberwell")), QStringLiteral("Numberwell"));
+    EXPECT_EQ(applicationTitle(QStringLiteral("NUMBERWELL.EXE")), QStringLiteral("Numberwell"));
+    EXPECT_EQ(applicationTitle(QStringLiteral("my.tool.bin")), QStringLiteral("My"));
+}
+
+} // namespace

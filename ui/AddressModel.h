@@ -1,0 +1,35 @@
+#pragma once
+
+#include "book/AddressTable.h"
+
+#include <QAbstractTableModel>
+
+// The grid's view of the address table. Table row r is view row r - 1; row 0 is the header.
+// Every change of the records goes through here, so the view hears of exactly the rows that changed:
+// row moves are told as "rows from here on changed" plus one row added or dropped at the end, which
+// keeps the current row number where the commands expect it and never resets a million-row view.
+class AddressModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit AddressModel(QObject* parent = nullptr);
+
+    const book::AddressTable& table() const { return table_; }
+
+    // Start-up only: the whole table at once.
+    void replaceTable(book::AddressTable table);
+
+    void setRecord(int row, book::Record record);
+    void insertRecord(int row, book::Record record);
+    void removeRecord(int row);
+    void sortByColumn(int column);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    void tellRowsChanged(int firstTableRow, int lastTableRow);
+
+    book::AddressTable table_;
+};

@@ -1,0 +1,45 @@
+#include "ColumnLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ui {
+
+namespace {
+
+int roundHalfToEven(double value) {
+    const double down = std::floor(value);
+    const double fraction = value - down;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(down, 2.0) != 0.0)) {
+        return static_cast<int>(down) + 1;
+    }
+    return static_cast<int>(down);
+}
+
+} // namespace
+
+ColumnWidths layoutColumns(int clientWidth, const ColumnRatios& ratios) {
+    ColumnWidths widths{};
+    int used = 0;
+    for (int column = 0; column < RatioCount; ++column) {
+        const double ratio = ratios[static_cast<std::size_t>(column)];
+        const double target = ratio == 0.0 ? 10.0 : clientWidth / ratio;
+        widths[static_cast<std::size_t>(column)] = roundHalfToEven(target);
+        used += widths[static_cast<std::size_t>(column)];
+    }
+    widths[RatioCount] = std::max(0, clientWidth - used - 8);
+    return widths;
+}
+
+ColumnRatios measureRatios(int clientWidth, const ColumnWidths& widths, const ColumnRatios& previous) {
+    ColumnRatios ratios = previous;
+    for (int column = 0; column < RatioCount; ++column) {
+        const int width = widths[static_cast<std::size_t>(column)];
+        if (width != 0) {
+            ratios[static_cast<std::size_t>(column)] = static_cast<double>(clientWidth) / width;
+        }
+    }
+    return ratios;
+}
+
+} // namespace ui

@@ -1,0 +1,27 @@
+#include "ErrorBox.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace ui {
+
+QString errorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back().unicode() > u'.') {
+        return message + u'.';
+    }
+    return message;
+}
+
+void showErrorBox(QWidget* parent, const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), errorBoxText(message),
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void showInformation(QWidget* parent, const QString& message) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), message, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+} // namespace ui

@@ -1,0 +1,467 @@
+#include "Unit1.h"
+
+#include "CellText.h"
+#include "ErrorBox.h"
+#include "FontSize.h"
+#include "ShellOpen.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit6.h"
+#include "WebAddress.h"
+#include "book/Sort.h"
+#include "print/ListPrinter.h"
+#include "settings/SettingsKey.h"
+#include "ui_Unit1.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+
+#include <stdexcept>
+#include <system_error>
+
+namespace {
+
+constexpr int DesignFontPixels = 10;
+constexpr QSize DesignOuterSize{640, 261};
+
+const QString ProbeFailedNotice = QStringLiteral("Auf dem derzeitigen Datenträger läßt sich nicht abspeichern.\n"
+                                                 "Laden Sie die Datei 'Setup.exe', um das Programm auf der\n"
+                                                 "Festplatte zu installieren");
+
+QFont withPixelSize(QFont font, int pixels) {
+    font.setPixelSize(std::max(1, pixels));
+    return font;
+}
+
+} // namespace
+
+TForm1::TForm1(Places places, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::TForm1>()), places_(std::move(places)),
+      addressFile_(places_.programFolder), model_(this) {
+    ui_->setupUi(this);
+    setFont(withPixelSize(font(), DesignFontPixels));
+    ui_->combo->setFont(withPixelSize(ui_->combo->font(), 12));
+    ui_->Button4->setFont(withPixelSize(ui_->Button4->font(), 11));
+    ui_->editor->setFont(withPixelSize(ui_->editor->font(), DesignFontPixels));
+    ui_->Button5->setToolTip(QString::fromLatin1(ui::WebAddress));
+    ui_->stringgrid1->setModel(&model_);
+    ui_->Edit1->installEventFilter(this);
+    connect(ui_->stringgrid1->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &TForm1::stringgrid1ColWidthsChanged);
+
+    FormCreate();
+
+    // Set after start-up, which makes row 1 current without asking the grid's rule.
+    ui_->stringgrid1->setRowQuestion([this](int column, int row) { return StringGrid1SelectCell(column, row); });
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::attachDialogs(TForm2* entry, TForm3* fontSize, TForm6* otherPrograms) {
+    Form2 = entry;
+    Form3 = fontSize;
+    Form6 = otherPrograms;
+    connect(Form6, &TForm6::internetRequested, this, [] { ui::shellOpen(QString::fromLatin1(ui::WebAddress)); });
+}
+
+// ---- start-up and shutdown ----
+
+void TForm1::FormCreate() {
+    std::error_code folderError;
+    std::filesystem::current_path(places_.programFolder, folderError);
+    if (folderError) {
+        startupErrors_ << QString::fromStdString(folderError.message());
+    }
+
+    if (addressFile_.writeProbe()) {
+        ui::showInformation(nullptr, ProbeFailedNotice);
+        probeFailed_ = true;
+        return;
+    }
+
+    book::AddressTable table; // the headings are in row 0 from the start
+    int lineCounter = 1;
+    try {
+        lineCounter = addressFile_.load(table);
+    } catch (const book::IoError& error) {
+        table = book::AddressTable();
+        startupErrors_ << QString::fromUtf8(error.what());
+    }
+    // The row count is set before the view sees the table, not after the settings: nothing in between
+    // depends on it.
+    table.setRowCount(lineCounter > 1 ? lineCounter : 2);
+    model_.replaceTable(std::move(table));
+
+    try {
+        const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+        settings::readViewSettings(places_.settingsFile, {screen.width(), screen.height()}, *this);
+    } catch (const settings::SettingsError& error) {
+        startupErrors_ << QString::fromUtf8(error.what());
+    }
+    FormResize(); // the proportions of the last run, whatever size the window has now
+
+    ui_->stringgrid1->setCurrentIndex(model_.index(0, 0));
+    applyRowHeightRule();
+}
+
+bool TForm1::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate && !activated_) {
+        activated_ = true;
+        FormActivate();
+    }
+    return handled;
+}
+
+void TForm1::FormActivate() {
+    if (ui_->combo->currentIndex() < 0) {
+        ui_->combo->setCurrentIndex(0);
+    }
+    ui_->Edit1->setFocus();
+    setWindowTitle(QStringLiteral("Numberwell V1.0 "));
+    ui_->Adresse1->insertSeparator(ui_->Listedrucken1);
+    ui_->Info1->insertSeparator(ui_->AndereProgramme1);
+}
+
+void TForm1::Quit1Click() { close(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    try {
+        FormCloseQuery();
+        event->accept();
+    } catch (const book::IoError& error) {
+        event->ignore(); // the addresses are not safe yet: the user can try again
+        ui::showErrorBox(this, QString::fromUtf8(error.what()));
+    }
+}
+
+void TForm1::FormCloseQuery() {
+    if (TableChanged) {
+        if (const auto kept = addressFile_.save(model_.table())) {
+            ui::showErrorBox(this, QStringLiteral("Adressen.txt war nicht mehr die beim Start gelesene Datei. "
+                                                  "Diese Fassung wurde als \"%1\" aufbewahrt")
+                                       .arg(QString::fromStdString(*kept)));
+        }
+    }
+    try {
+        settings::writeViewSettings(places_.settingsFile, viewState());
+    } catch (const settings::SettingsError& error) {
+        // The addresses are saved already; a program that cannot close would help nobody.
+        ui::showErrorBox(this, QString::fromUtf8(error.what()));
+    }
+}
+
+// ---- settings ----
+
+QSize TForm1::frameExtra() const { return frameGeometry().size() - geometry().size(); }
+
+int TForm1::screenDpi() const {
+    return static_cast<int>(std::lround(QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
+}
+
+void TForm1::keyMissing() {
+    resize(DesignOuterSize - frameExtra());
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const QSize outer = frameGeometry().size();
+    move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+    ui_->combo->setCurrentIndex(0);
+    PrintFontSize = 8;
+}
+
+void TForm1::maximise() { setWindowState(windowState() | Qt::WindowMaximized); }
+void TForm1::setLeft(int left) { move(left, pos().y()); }
+void TForm1::setTop(int top) { move(pos().x(), top); }
+void TForm1::setWidth(int width) { resize(width - frameExtra().width(), height()); }
+void TForm1::setHeight(int height) { resize(width(), height - frameExtra().height()); }
+
+void TForm1::setCombo(int index) {
+    ui_->combo->setCurrentIndex(index >= 0 && index < ui_->combo->count() ? index : -1);
+}
+
+void TForm1::setRatio(int column, double ratio) { ColumnRatios.at(static_cast<std::size_t>(column)) = ratio; }
+void TForm1::setPrintSize(int points) { PrintFontSize = points; }
+void TForm1::setFontSize(int points) { setGridFontPixels(ui::pointsToPixels(points, screenDpi())); }
+
+settings::ViewState TForm1::viewState() const {
+    const QRect outer = frameGeometry();
+    settings::ViewState state;
+    state.left = outer.left();
+    state.top = outer.top();
+    state.width = outer.width();
+    state.height = outer.height();
+    state.fontSize = gridFontPoints();
+    state.maximised = windowState().testFlag(Qt::WindowMaximized);
+    state.combo = ui_->combo->currentIndex();
+    std::copy(ColumnRatios.begin(), ColumnRatios.end(), state.ratios.begin());
+    state.printSize = PrintFontSize;
+    return state;
+}
+
+// ---- grid layout ----
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+ui::ColumnWidths TForm1::columnWidths() const {
+    ui::ColumnWidths widths{};
+    const QHeaderView* const header = ui_->stringgrid1->horizontalHeader();
+    for (int column = 0; column < ui::GridColumns; ++column) {
+        widths[static_cast<std::size_t>(column)] = header->sectionSize(column);
+    }
+    return widths;
+}
+
+void TForm1::FormResize() {
+    const ui::ColumnWidths widths = ui::layoutColumns(width(), ColumnRatios);
+    QHeaderView* const header = ui_->stringgrid1->horizontalHeader();
+    for (int column = 0; column < ui::GridColumns; ++column) {
+        header->resizeSection(column, widths[static_cast<std::size_t>(column)]);
+    }
+}
+
+void TForm1::stringgrid1ColWidthsChanged() { ColumnRatios = ui::measureRatios(width(), columnWidths(), ColumnRatios); }
+
+int TForm1::gridFontPoints() const { return ui::pixelsToPoints(ui_->stringgrid1->font().pixelSize(), screenDpi()); }
+
+int TForm1::rowHeight() const { return ui_->stringgrid1->rowHeight(); }
+
+void TForm1::setGridFontPixels(int pixels) {
+    ui_->stringgrid1->setFont(withPixelSize(ui_->stringgrid1->font(), pixels));
+}
+
+void TForm1::applyRowHeightRule() {
+    ui_->stringgrid1->setRowHeight(ui::rowHeightFor(ui_->stringgrid1->font().pixelSize()));
+}
+
+// ---- selection and search ----
+
+int TForm1::currentRow() const {
+    const QModelIndex current = ui_->stringgrid1->currentIndex();
+    return current.isValid() ? current.row() + 1 : 1;
+}
+
+int TForm1::keyColumn() const { return std::max(0, ui_->combo->currentIndex()); }
+
+void TForm1::selectRow(int row) {
+    if (row < 0 || row >= model_.table().rowCount()) {
+        throw std::out_of_range("Gitterindex außerhalb des zulässigen Bereichs");
+    }
+    const int column = std::max(0, ui_->stringgrid1->currentIndex().column());
+    if (row == currentRow() || (row == 0 && !StringGrid1SelectCell(column, row))) {
+        return;
+    }
+    const QModelIndex target = model_.index(row - 1, column);
+    ui_->stringgrid1->selectionModel()->setCurrentIndex(
+        target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ui_->stringgrid1->scrollTo(target);
+}
+
+bool TForm1::StringGrid1SelectCell(int /*column*/, int row) {
+    if (row == 0) {
+        return false;
+    }
+    setEmailEnabled(!model_.table().cell(book::EmailColumn, row).empty());
+    return true;
+}
+
+void TForm1::setEmailEnabled(bool enabled) {
+    ui_->Button4->setEnabled(enabled);
+    ui_->email1->setEnabled(enabled);
+}
+
+void TForm1::Edit1Change() {
+    const book::AddressTable& table = model_.table();
+    if (table.rowCount() > 1) {
+        selectRow(book::locateRow(table, keyColumn(), ui::toCellLossy(ui_->Edit1->text()), 1, table.rowCount() - 1));
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->Edit1 && event->type() == QEvent::KeyPress) {
+        return Edit1KeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::Edit1KeyDown(int key) {
+    const int row = currentRow();
+    if (key == Qt::Key_Up) {
+        if (row > 1) {
+            selectRow(row - 1);
+        }
+        return true;
+    }
+    if (key == Qt::Key_Down) {
+        if (row < model_.table().rowCount() - 1) {
+            selectRow(row + 1);
+        }
+        return true;
+    }
+    return false;
+}
+
+void TForm1::sort() { model_.sortByColumn(keyColumn()); }
+
+void TForm1::comboChange() {
+    sort();
+    ui_->Edit1->setFocus();
+    Edit1Change();
+    TableChanged = true;
+}
+
+// ---- editing ----
+
+void TForm1::showEntryDialog(const QString& caption, const book::Record& fields) {
+    Form2->setWindowTitle(caption);
+    for (int column = 0; column < book::ColumnCount; ++column) {
+        Form2->field(column)->setText(ui::toDisplay(fields.field(column)));
+    }
+    Form2->exec();
+}
+
+book::Record TForm1::entryFields() const {
+    book::Record record;
+    for (int column = 0; column < book::ColumnCount; ++column) {
+        record.setField(column, ui::toCellLossy(Form2->field(column)->text()));
+    }
+    return record;
+}
+
+void TForm1::Button1Click() {
+    showEntryDialog(QStringLiteral("Add"), book::Record());
+    if (Form2->EntryCancelled()) {
+        return;
+    }
+    const book::Record entry = entryFields();
+    const book::AddressTable& table = model_.table();
+    TableChanged = true;
+    if (table.rowCount() == 2 && table.record(1).isBlank()) {
+        model_.setRecord(1, entry);
+        return;
+    }
+    model_.insertRecord(book::insertionRow(table, keyColumn(), entry.field(keyColumn())), entry);
+}
+
+void TForm1::Button3Click() {
+    const int row = currentRow();
+    if (row <= 0) {
+        return;
+    }
+    showEntryDialog(QStringLiteral("Change"), model_.table().record(row));
+    if (Form2->EntryCancelled()) {
+        return;
+    }
+    model_.setRecord(row, entryFields());
+    TableChanged = true;
+    sort();
+}
+
+void TForm1::stringgrid1DblClick() { Button3Click(); }
+
+bool TForm1::confirmDelete() {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), QStringLiteral("Really delete?"),
+                    QMessageBox::NoButton, this);
+    QPushButton* const ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton* const cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == ok;
+}
+
+void TForm1::Button2Click() {
+    const book::AddressTable& table = model_.table();
+    if (table.rowCount() == 2) {
+        if (confirmDelete()) {
+            model_.setRecord(1, book::Record());
+            TableChanged = true;
+        }
+        return;
+    }
+    if (currentRow() > 0 && confirmDelete()) {
+        TableChanged = true;
+        model_.removeRecord(currentRow());
+    }
+    if (currentRow() > table.rowCount() - 1) {
+        selectRow(table.rowCount() - 1);
+    }
+}
+
+// ---- e-mail, web, information ----
+
+void TForm1::Button4Click() {
+    const int row = currentRow();
+    if (row <= 0) {
+        return;
+    }
+    ui::shellOpen(QStringLiteral("mailto:") + ui::toDisplay(model_.table().cell(book::EmailColumn, row)));
+}
+
+void TForm1::Button5Click() { Form6->Button2Click(); }
+
+void TForm1::AndereProgramme1Click() { Form6->exec(); }
+
+void TForm1::About1Click() {
+    const QString text = QStringLiteral("Numberwell Version 1.0\n"
+                                        "A small, fast address and telephone list.\n"
+                                        "Written by the Numberwell developers.\n"
+                                        "News, help and contact on the web:\n") +
+                         QString::fromLatin1(ui::WebAddress);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, this);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
+
+// ---- font sizes ----
+
+void TForm1::Schriftgre1Click() {
+    Form3->setWindowTitle(QStringLiteral("Font size for viewing"));
+    Form3->setValue(gridFontPoints());
+    Form3->exec();
+    if (Form3->FontSizeCancelled()) {
+        return;
+    }
+    setGridFontPixels(ui::pointsToPixels(Form3->value(), screenDpi()));
+    applyRowHeightRule();
+}
+
+void TForm1::SchriftgrefrDrucker1Click() {
+    Form3->setWindowTitle(QStringLiteral("Font size for printer"));
+    Form3->setValue(PrintFontSize);
+    Form3->exec();
+    if (!Form3->FontSizeCancelled()) {
+        PrintFontSize = Form3->value();
+    }
+}
+
+// ---- printing ----
+
+void TForm1::Listedrucken1Click() {
+    try {
+        if (!print::defaultPrinterKnown()) {
+            throw std::runtime_error("Zur Zeit ist kein Standard-Drucker gewählt");
+        }
+        if (!printer_) {
+            printer_ = std::make_unique<QPrinter>(); // lives for the run: the choice stays selected
+        }
+        QPrintDialog dialog(printer_.get(), this);
+        dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        printer_->setPrintRange(QPrinter::AllPages);
+        listPrinter_.print(model_.table(), *ui_->editor, *printer_, PrintFontSize);
+    } catch (const std::runtime_error& error) {
+        ui::showErrorBox(this, QString::fromUtf8(error.what()));
+    }
+}

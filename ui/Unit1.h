@@ -1,0 +1,124 @@
+#pragma once
+
+#include "AddressModel.h"
+#include "ColumnLayout.h"
+#include "book/AddressFile.h"
+#include "print/ListPrinter.h"
+#include "settings/ViewSettings.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <filesystem>
+#include <memory>
+
+namespace Ui {
+class TForm1;
+}
+class QPrinter;
+class TForm2;
+class TForm3;
+class TForm6;
+
+// The main window: the address grid with its search panel, menus and commands.
+class TForm1 : public QMainWindow, private settings::SettingsTarget {
+    Q_OBJECT
+public:
+    struct Places {
+        std::filesystem::path programFolder; // becomes the working folder; holds "Adressen.txt"
+        std::filesystem::path settingsFile;
+    };
+    explicit TForm1(Places places, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The dialogs are created after the main window, and used from then on.
+    void attachDialogs(TForm2* entry, TForm3* fontSize, TForm6* otherPrograms);
+
+    // The write probe failed: the notice was shown and the program must end at once.
+    bool probeFailed() const { return probeFailed_; }
+    // Errors raised while the window was created, for the error box once it exists.
+    const QStringList& startupErrors() const { return startupErrors_; }
+
+    const AddressModel& model() const { return model_; }
+    bool tableChanged() const { return TableChanged; }
+    int currentRow() const;
+    const ui::ColumnRatios& columnRatios() const { return ColumnRatios; }
+    int printFontSize() const { return PrintFontSize; }
+    int gridFontPoints() const;
+    int rowHeight() const;
+
+public slots:
+    void Edit1Change();
+    void comboChange();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void stringgrid1DblClick();
+    void About1Click();
+    void AndereProgramme1Click();
+    void Schriftgre1Click();
+    void SchriftgrefrDrucker1Click();
+    void Listedrucken1Click();
+    void Quit1Click();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void FormCloseQuery();
+    void FormResize();
+    void stringgrid1ColWidthsChanged();
+    bool StringGrid1SelectCell(int column, int row);
+    bool Edit1KeyDown(int key);
+    void sort();
+
+    void selectRow(int row);
+    int keyColumn() const;
+    void setGridFontPixels(int pixels);
+    void applyRowHeightRule();
+    ui::ColumnWidths columnWidths() const;
+    void setEmailEnabled(bool enabled);
+    book::Record entryFields() const;
+    void showEntryDialog(const QString& caption, const book::Record& fields);
+    bool confirmDelete();
+    settings::ViewState viewState() const;
+    QSize frameExtra() const;
+    int screenDpi() const;
+
+    // SettingsTarget: where the stored values go at start.
+    void keyMissing() override;
+    void maximise() override;
+    void setLeft(int left) override;
+    void setTop(int top) override;
+    void setWidth(int width) override;
+    void setHeight(int height) override;
+    void setCombo(int index) override;
+    void setRatio(int column, double ratio) override;
+    void setPrintSize(int points) override;
+    void setFontSize(int points) override;
+
+    std::unique_ptr<Ui::TForm1> ui_;
+    Places places_;
+    book::AddressFile addressFile_;
+    AddressModel model_;
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TForm6* Form6 = nullptr;
+    std::unique_ptr<QPrinter> printer_;
+    print::ListPrinter listPrinter_;
+
+    bool TableChanged = false;
+    ui::ColumnRatios ColumnRatios = ui::FirstStartRatios;
+    int PrintFontSize = 8;
+    bool probeFailed_ = false;
+    bool activated_ = false;
+    bool layingOut_ = false;
+    QStringList startupErrors_;
+};
