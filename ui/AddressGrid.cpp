@@ -9,7 +9,8 @@ namespace {
 // Every change of the current index passes through setCurrentIndex, so this is where the grid asks.
 class QuestioningSelectionModel : public QItemSelectionModel {
 public:
-    QuestioningSelectionModel(QAbstractItemModel* model, QObject* parent, const AddressGrid::RowQuestion& question)
+    QuestioningSelectionModel(QAbstractItemModel* model, QObject* parent,
+                              const AddressGrid::RowQuestion& question)
         : QItemSelectionModel(model, parent), question_(question) {}
 
     void setCurrentIndex(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override {
@@ -47,14 +48,18 @@ void AddressGrid::setModel(QAbstractItemModel* model) {
     plain->deleteLater(); // replaced models are left to their owner to drop
 }
 
-void AddressGrid::setRowQuestion(RowQuestion question) { rowQuestion_ = std::move(question); }
+void AddressGrid::setRowQuestion(RowQuestion question) {
+    rowQuestion_ = std::move(question);
+}
 
 void AddressGrid::setRowHeight(int pixels) {
     verticalHeader()->setDefaultSectionSize(pixels);
     horizontalHeader()->setFixedHeight(pixels);
 }
 
-int AddressGrid::rowHeight() const { return verticalHeader()->defaultSectionSize(); }
+int AddressGrid::rowHeight() const {
+    return verticalHeader()->defaultSectionSize();
+}
 
 void AddressGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();

@@ -10,6 +10,8 @@ int pointsToPixels(int points, int dotsPerInch);
 int pixelsToPoints(int pixels, int dotsPerInch);
 
 // Every grid row is as high as the font's character height plus 6.
-inline int rowHeightFor(int fontPixels) { return std::abs(fontPixels) + 6; }
+inline int rowHeightFor(int fontPixels) {
+    return std::abs(fontPixels) + 6;
+}
 
 } // namespace ui

@@ -32,9 +32,10 @@ namespace {
 constexpr int DesignFontPixels = 10;
 constexpr QSize DesignOuterSize{640, 261};
 
-const QString ProbeFailedNotice = QStringLiteral("Auf dem derzeitigen Datenträger läßt sich nicht abspeichern.\n"
-                                                 "Laden Sie die Datei 'Setup.exe', um das Programm auf der\n"
-                                                 "Festplatte zu installieren");
+const QString ProbeFailedNotice =
+    QStringLiteral("Auf dem derzeitigen Datenträger läßt sich nicht abspeichern.\n"
+                   "Laden Sie die Datei 'Setup.exe', um das Programm auf der\n"
+                   "Festplatte zu installieren");
 
 QFont withPixelSize(QFont font, int pixels) {
     font.setPixelSize(std::max(1, pixels));
@@ -60,7 +61,8 @@ TForm1::TForm1(Places places, QWidget* parent)
     FormCreate();
 
     // Set after start-up, which makes row 1 current without asking the grid's rule.
-    ui_->stringgrid1->setRowQuestion([this](int column, int row) { return StringGrid1SelectCell(column, row); });
+    ui_->stringgrid1->setRowQuestion(
+        [this](int column, int row) { return StringGrid1SelectCell(column, row); });
 }
 
 TForm1::~TForm1() = default;
@@ -69,7 +71,15 @@ void TForm1::attachDialogs(TForm2* entry, TForm3* fontSize, TForm6* otherProgram
     Form2 = entry;
     Form3 = fontSize;
     Form6 = otherPrograms;
-    connect(Form6, &TForm6::internetRequested, this, [] { ui::shellOpen(QString::fromLatin1(ui::WebAddress)); });
+    connect(Form6, &TForm6::internetRequested, this,
+            [] { ui::shellOpen(QString::fromLatin1(ui::WebAddress)); });
+}
+
+int TForm1::showModal(QDialog& dialog) {
+    const int result = dialog.exec();
+    // Back to the control that had the focus, also where no window manager hands the activation back.
+    activateWindow();
+    return result;
 }
 
 // ---- start-up and shutdown ----
@@ -100,6 +110,7 @@ void TForm1::FormCreate() {
     table.setRowCount(lineCounter > 1 ? lineCounter : 2);
     model_.replaceTable(std::move(table));
 
+    winId(); // the platform window, so the frame is known where the platform tells it before showing
     try {
         const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
         settings::readViewSettings(places_.settingsFile, {screen.width(), screen.height()}, *this);
@@ -131,7 +142,9 @@ void TForm1::FormActivate() {
     ui_->Info1->insertSeparator(ui_->AndereProgramme1);
 }
 
-void TForm1::Quit1Click() { close(); }
+void TForm1::Quit1Click() {
+    close();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     try {
@@ -146,9 +159,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormCloseQuery() {
     if (TableChanged) {
         if (const auto kept = addressFile_.save(model_.table())) {
-            ui::showErrorBox(this, QStringLiteral("Adressen.txt war nicht mehr die beim Start gelesene Datei. "
-                                                  "Diese Fassung wurde als \"%1\" aufbewahrt")
-                                       .arg(QString::fromStdString(*kept)));
+            ui::showErrorBox(this,
+                             QStringLiteral("Adressen.txt war nicht mehr die beim Start gelesene Datei. "
+                                            "Diese Fassung wurde als \"%1\" aufbewahrt")
+                                 .arg(QString::fromStdString(*kept)));
         }
     }
     try {
@@ -161,7 +175,9 @@ void TForm1::FormCloseQuery() {
 
 // ---- settings ----
 
-QSize TForm1::frameExtra() const { return frameGeometry().size() - geometry().size(); }
+QSize TForm1::frameExtra() const {
+    return frameGeometry().size() - geometry().size();
+}
 
 int TForm1::screenDpi() const {
     return static_cast<int>(std::lround(QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
@@ -176,19 +192,35 @@ void TForm1::keyMissing() {
     PrintFontSize = 8;
 }
 
-void TForm1::maximise() { setWindowState(windowState() | Qt::WindowMaximized); }
-void TForm1::setLeft(int left) { move(left, pos().y()); }
-void TForm1::setTop(int top) { move(pos().x(), top); }
-void TForm1::setWidth(int width) { resize(width - frameExtra().width(), height()); }
-void TForm1::setHeight(int height) { resize(width(), height - frameExtra().height()); }
+void TForm1::maximise() {
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+void TForm1::setLeft(int left) {
+    move(left, pos().y());
+}
+void TForm1::setTop(int top) {
+    move(pos().x(), top);
+}
+void TForm1::setWidth(int width) {
+    resize(width - frameExtra().width(), height());
+}
+void TForm1::setHeight(int height) {
+    resize(width(), height - frameExtra().height());
+}
 
 void TForm1::setCombo(int index) {
     ui_->combo->setCurrentIndex(index >= 0 && index < ui_->combo->count() ? index : -1);
 }
 
-void TForm1::setRatio(int column, double ratio) { ColumnRatios.at(static_cast<std::size_t>(column)) = ratio; }
-void TForm1::setPrintSize(int points) { PrintFontSize = points; }
-void TForm1::setFontSize(int points) { setGridFontPixels(ui::pointsToPixels(points, screenDpi())); }
+void TForm1::setRatio(int column, double ratio) {
+    ColumnRatios.at(static_cast<std::size_t>(column)) = ratio;
+}
+void TForm1::setPrintSize(int points) {
+    PrintFontSize = points;
+}
+void TForm1::setFontSize(int points) {
+    setGridFontPixels(ui::pointsToPixels(points, screenDpi()));
+}
 
 settings::ViewState TForm1::viewState() const {
     const QRect outer = frameGeometry();
@@ -229,11 +261,17 @@ void TForm1::FormResize() {
     }
 }
 
-void TForm1::stringgrid1ColWidthsChanged() { ColumnRatios = ui::measureRatios(width(), columnWidths(), ColumnRatios); }
+void TForm1::stringgrid1ColWidthsChanged() {
+    ColumnRatios = ui::measureRatios(width(), columnWidths(), ColumnRatios);
+}
 
-int TForm1::gridFontPoints() const { return ui::pixelsToPoints(ui_->stringgrid1->font().pixelSize(), screenDpi()); }
+int TForm1::gridFontPoints() const {
+    return ui::pixelsToPoints(ui_->stringgrid1->font().pixelSize(), screenDpi());
+}
 
-int TForm1::rowHeight() const { return ui_->stringgrid1->rowHeight(); }
+int TForm1::rowHeight() const {
+    return ui_->stringgrid1->rowHeight();
+}
 
 void TForm1::setGridFontPixels(int pixels) {
     ui_->stringgrid1->setFont(withPixelSize(ui_->stringgrid1->font(), pixels));
@@ -250,7 +288,9 @@ int TForm1::currentRow() const {
     return current.isValid() ? current.row() + 1 : 1;
 }
 
-int TForm1::keyColumn() const { return std::max(0, ui_->combo->currentIndex()); }
+int TForm1::keyColumn() const {
+    return std::max(0, ui_->combo->currentIndex());
+}
 
 void TForm1::selectRow(int row) {
     if (row < 0 || row >= model_.table().rowCount()) {
@@ -261,8 +301,8 @@ void TForm1::selectRow(int row) {
         return;
     }
     const QModelIndex target = model_.index(row - 1, column);
-    ui_->stringgrid1->selectionModel()->setCurrentIndex(
-        target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ui_->stringgrid1->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect |
+                                                                    QItemSelectionModel::Rows);
     ui_->stringgrid1->scrollTo(target);
 }
 
@@ -282,7 +322,8 @@ void TForm1::setEmailEnabled(bool enabled) {
 void TForm1::Edit1Change() {
     const book::AddressTable& table = model_.table();
     if (table.rowCount() > 1) {
-        selectRow(book::locateRow(table, keyColumn(), ui::toCellLossy(ui_->Edit1->text()), 1, table.rowCount() - 1));
+        selectRow(book::locateRow(table, keyColumn(), ui::toCellLossy(ui_->Edit1->text()), 1,
+                                  table.rowCount() - 1));
     }
 }
 
@@ -310,7 +351,9 @@ bool TForm1::Edit1KeyDown(int key) {
     return false;
 }
 
-void TForm1::sort() { model_.sortByColumn(keyColumn()); }
+void TForm1::sort() {
+    model_.sortByColumn(keyColumn());
+}
 
 void TForm1::comboChange() {
     sort();
@@ -326,7 +369,7 @@ void TForm1::showEntryDialog(const QString& caption, const book::Record& fields)
     for (int column = 0; column < book::ColumnCount; ++column) {
         Form2->field(column)->setText(ui::toDisplay(fields.field(column)));
     }
-    Form2->exec();
+    showModal(*Form2);
 }
 
 book::Record TForm1::entryFields() const {
@@ -366,7 +409,9 @@ void TForm1::Button3Click() {
     sort();
 }
 
-void TForm1::stringgrid1DblClick() { Button3Click(); }
+void TForm1::stringgrid1DblClick() {
+    Button3Click();
+}
 
 bool TForm1::confirmDelete() {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), QStringLiteral("Really delete?"),
@@ -375,7 +420,7 @@ bool TForm1::confirmDelete() {
     QPushButton* const cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(cancel);
-    box.exec();
+    showModal(box);
     return box.clickedButton() == ok;
 }
 
@@ -407,9 +452,13 @@ void TForm1::Button4Click() {
     ui::shellOpen(QStringLiteral("mailto:") + ui::toDisplay(model_.table().cell(book::EmailColumn, row)));
 }
 
-void TForm1::Button5Click() { Form6->Button2Click(); }
+void TForm1::Button5Click() {
+    Form6->Button2Click();
+}
 
-void TForm1::AndereProgramme1Click() { Form6->exec(); }
+void TForm1::AndereProgramme1Click() {
+    showModal(*Form6);
+}
 
 void TForm1::About1Click() {
     const QString text = QStringLiteral("Numberwell Version 1.0\n"
@@ -419,7 +468,7 @@ void TForm1::About1Click() {
                          QString::fromLatin1(ui::WebAddress);
     QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, this);
     box.setEscapeButton(QMessageBox::Ok);
-    box.exec();
+    showModal(box);
 }
 
 // ---- font sizes ----
@@ -427,7 +476,7 @@ void TForm1::About1Click() {
 void TForm1::Schriftgre1Click() {
     Form3->setWindowTitle(QStringLiteral("Font size for viewing"));
     Form3->setValue(gridFontPoints());
-    Form3->exec();
+    showModal(*Form3);
     if (Form3->FontSizeCancelled()) {
         return;
     }
@@ -438,7 +487,7 @@ void TForm1::Schriftgre1Click() {
 void TForm1::SchriftgrefrDrucker1Click() {
     Form3->setWindowTitle(QStringLiteral("Font size for printer"));
     Form3->setValue(PrintFontSize);
-    Form3->exec();
+    showModal(*Form3);
     if (!Form3->FontSizeCancelled()) {
         PrintFontSize = Form3->value();
     }
@@ -456,7 +505,7 @@ void TForm1::Listedrucken1Click() {
         }
         QPrintDialog dialog(printer_.get(), this);
         dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
-        if (dialog.exec() != QDialog::Accepted) {
+        if (showModal(dialog) != QDialog::Accepted) {
             return;
         }
         printer_->setPrintRange(QPrinter::AllPages);

@@ -15,6 +15,7 @@
 namespace Ui {
 class TForm1;
 }
+class QDialog;
 class QPrinter;
 class TForm2;
 class TForm3;
@@ -79,6 +80,7 @@ private:
     bool Edit1KeyDown(int key);
     void sort();
 
+    int showModal(QDialog& dialog);
     void selectRow(int row);
     int keyColumn() const;
     void setGridFontPixels(int pixels);

@@ -36,15 +36,31 @@ MainWindowRun::MainWindowRun() {
 
 MainWindowRun::~MainWindowRun() = default;
 
-std::filesystem::path MainWindowRun::folder() const { return dir_.path().toStdString(); }
-std::filesystem::path MainWindowRun::settingsFile() const { return folder() / "config" / "numberwell" / "user.reg"; }
-std::filesystem::path MainWindowRun::addressFile() const { return folder() / "Adressen.txt"; }
+std::filesystem::path MainWindowRun::folder() const {
+    return dir_.path().toStdString();
+}
+std::filesystem::path MainWindowRun::settingsFile() const {
+    return folder() / "config" / "numberwell" / "user.reg";
+}
+std::filesystem::path MainWindowRun::addressFile() const {
+    return folder() / "Adressen.txt";
+}
 
-void MainWindowRun::writeAddresses(const QByteArray& bytes) const { writeAll(addressFile(), bytes); }
-QByteArray MainWindowRun::addresses() const { return readAll(addressFile()); }
-bool MainWindowRun::hasAddressFile() const { return std::filesystem::exists(addressFile()); }
-void MainWindowRun::writeSettings(const QByteArray& text) const { writeAll(settingsFile(), text); }
-QByteArray MainWindowRun::settings() const { return readAll(settingsFile()); }
+void MainWindowRun::writeAddresses(const QByteArray& bytes) const {
+    writeAll(addressFile(), bytes);
+}
+QByteArray MainWindowRun::addresses() const {
+    return readAll(addressFile());
+}
+bool MainWindowRun::hasAddressFile() const {
+    return std::filesystem::exists(addressFile());
+}
+void MainWindowRun::writeSettings(const QByteArray& text) const {
+    writeAll(settingsFile(), text);
+}
+QByteArray MainWindowRun::settings() const {
+    return readAll(settingsFile());
+}
 
 TForm1& MainWindowRun::start() {
     form_ = std::make_unique<TForm1>(TForm1::Places{folder(), settingsFile()});
@@ -56,14 +72,31 @@ TForm1& MainWindowRun::start() {
     return *form_;
 }
 
-bool MainWindowRun::close() { return form_->close(); }
+void MainWindowRun::press(Qt::Key key) {
+    if (!QTest::qWaitForWindowActive(form_.get())) {
+        qWarning("main window is not active");
+    }
+    QTest::keyClick(&searchBox(), key);
+}
 
-QLineEdit& MainWindowRun::searchBox() { return *form_->findChild<QLineEdit*>(QStringLiteral("Edit1")); }
-QComboBox& MainWindowRun::combo() { return *form_->findChild<QComboBox*>(QStringLiteral("combo")); }
-AddressGrid& MainWindowRun::grid() { return *form_->findChild<AddressGrid*>(QStringLiteral("stringgrid1")); }
+bool MainWindowRun::close() {
+    return form_->close();
+}
+
+QLineEdit& MainWindowRun::searchBox() {
+    return *form_->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+}
+QComboBox& MainWindowRun::combo() {
+    return *form_->findChild<QComboBox*>(QStringLiteral("combo"));
+}
+AddressGrid& MainWindowRun::grid() {
+    return *form_->findChild<AddressGrid*>(QStringLiteral("stringgrid1"));
+}
 
 QString MainWindowRun::cell(int column, int row) const {
     return ui::toDisplay(form_->model().table().cell(column, row));
 }
 
-int MainWindowRun::rowCount() const { return form_->model().table().rowCount(); }
+int MainWindowRun::rowCount() const {
+    return form_->model().table().rowCount();
+}

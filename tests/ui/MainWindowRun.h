@@ -33,12 +33,15 @@ public:
     // Closes the main window as the close box does; true when it really closed.
     bool close();
 
+    // Presses a key in the search box once the main window is active again (shortcuts need that).
+    void press(Qt::Key key);
+
     TForm1& form() { return *form_; }
     QLineEdit& searchBox();
     QComboBox& combo();
     AddressGrid& grid();
     QString cell(int column, int row) const; // table row, as shown
-    int rowCount() const;                     // the table's, headings included
+    int rowCount() const;                    // the table's, headings included
 
 private:
     QTemporaryDir dir_;

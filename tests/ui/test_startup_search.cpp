@@ -150,7 +150,7 @@ void StartupSearchTest::closeAfterChangeWritesTheFileByteExact() {
     QTest::keyClick(&run.combo(), Qt::Key_Up); // back to Name: sorted by name, changed
     QVERIFY(run.close());
     QCOMPARE(run.addresses(), QByteArray("a|y|||||note\r\n"
-                                         "b|x\nstill b||||||\r\n"
+                                         "b|x\nstill b|||||\r\n"
                                          "last||||||\r\n"));
 }
 

@@ -20,7 +20,8 @@ TEST(ColumnLayout, RatiosCarryTheRoundingOfTheLastLayout) {
     const ColumnWidths first = ui::layoutColumns(632, ui::FirstStartRatios);
     const ColumnRatios measured = ui::measureRatios(632, first, ui::FirstStartRatios);
     EXPECT_EQ(ui::layoutColumns(1264, measured), (ColumnWidths{126, 126, 84, 252, 210, 252, 206}));
-    EXPECT_EQ(ui::layoutColumns(1264, ui::FirstStartRatios), (ColumnWidths{126, 126, 84, 253, 211, 253, 203}));
+    EXPECT_EQ(ui::layoutColumns(1264, ui::FirstStartRatios),
+              (ColumnWidths{126, 126, 84, 253, 211, 253, 203}));
 }
 
 TEST(ColumnLayout, HalvesRoundToEven) {
@@ -64,7 +65,8 @@ TEST(CellText, EveryByteSurvivesTheWidgets) {
 
 TEST(CellText, CharactersWithoutAByte) {
     EXPECT_EQ(ui::toCell(QStringLiteral("Łódź")), std::nullopt);
-    EXPECT_EQ(ui::toCellLossy(QStringLiteral("Łódź")), "?\xf3" "d?");
+    EXPECT_EQ(ui::toCellLossy(QStringLiteral("Łódź")), "?\xf3"
+                                                       "d?");
 }
 
 TEST(ErrorBox, FullStopOnlyAfterCharactersAboveIt) {

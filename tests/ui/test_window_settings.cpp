@@ -12,7 +12,8 @@
 namespace {
 
 QByteArray dword(const char* name, quint32 value) {
-    return QByteArray("\"") + name + "\"=dword:" + QByteArray::number(value, 16).rightJustified(8, '0') + "\r\n";
+    return QByteArray("\"") + name + "\"=dword:" + QByteArray::number(value, 16).rightJustified(8, '0') +
+           "\r\n";
 }
 
 QByteArray ratio(const char* name, double value) {
@@ -68,8 +69,8 @@ void WindowSettingsTest::firstStartCentresAndTheCloseWritesAllValues() {
     QCOMPARE(form.printFontSize(), 8);
     QVERIFY(run.close());
     const QByteArray text = run.settings();
-    QCOMPARE(valueNames(text), QStringList({"left", "top", "height", "width", "fontsize", "windowstate", "combo",
-                                            "g1", "g2", "g3", "g4", "g5", "g6", "printsize"}));
+    QCOMPARE(valueNames(text), QStringList({"left", "top", "height", "width", "fontsize", "windowstate",
+                                            "combo", "g1", "g2", "g3", "g4", "g5", "g6", "printsize"}));
     QVERIFY(text.contains(dword("width", 640)));
     QVERIFY(text.contains(dword("fontsize", 8))); // the 10-pixel start font at 96 dpi
     QVERIFY(text.contains(dword("windowstate", 0)));
@@ -78,10 +79,10 @@ void WindowSettingsTest::firstStartCentresAndTheCloseWritesAllValues() {
 
 void WindowSettingsTest::storedPlacementIsApplied() {
     MainWindowRun run;
-    run.writeSettings(key(allButFontSize(0, static_cast<quint32>(-20)) + dword("fontsize", 12)));
+    run.writeSettings(key(allButFontSize(0, 30) + dword("fontsize", 12)));
     TForm1& form = run.start();
     QVERIFY(form.startupErrors().isEmpty());
-    QCOMPARE(form.frameGeometry(), QRect(-20, 40, 700, 300));
+    QCOMPARE(form.frameGeometry(), QRect(30, 40, 700, 300));
     QCOMPARE(run.combo().currentIndex(), 2);
     QCOMPARE(form.printFontSize(), 11);
     QCOMPARE(form.gridFontPoints(), 12);
