@@ -92,6 +92,39 @@ void sortByColumn(AddressTable& table, int column) {
     }
 }
 
+void sortAfterChange(AddressTable& table, int column, int row) {
+    const int last = table.rowCount() - 1;
+    if (last < 2) {
+        return;
+    }
+    int previous = 0; // the row before the one being checked, skipping the changed row
+    for (int current = 1; current <= last; ++current) {
+        if (current == row) {
+            continue;
+        }
+        if (previous != 0 && compareKeys(table.cell(column, previous), table.cell(column, current)) > 0) {
+            sortByColumn(table, column);
+            return;
+        }
+        previous = current;
+    }
+    // The others are in order: a stable sort puts the row after every smaller key and, among equal
+    // keys, keeps its place relative to them.
+    Record changed = table.record(row);
+    table.removeRecord(row);
+    const std::string_view key = changed.field(column);
+    const int othersLast = table.rowCount() - 1;
+    int lower = locateRow(table, column, key, 1, othersLast);
+    if (compareKeys(key, table.cell(column, lower)) > 0) {
+        lower = othersLast + 1; // after every key
+    }
+    int upper = lower;
+    while (upper <= othersLast && compareKeys(key, table.cell(column, upper)) == 0) {
+        ++upper;
+    }
+    table.insertRecord(std::clamp(row, lower, upper), std::move(changed));
+}
+
 int locateRow(const AddressTable& table, int column, std::string_view text, int first, int last) {
     int lo = first;
     int hi = last;

@@ -10,6 +10,10 @@ namespace book {
 // neighbour-exchange passes, at O(n log n). Row 0 never moves.
 void sortByColumn(AddressTable& table, int column);
 
+// The same result as sortByColumn after only `row` was rewritten: when every other row is already in
+// key order, the row is moved to its place in O(n) instead of sorting everything again.
+void sortAfterChange(AddressTable& table, int column, int row);
+
 // Lower bound over rows first..last (binary search; assumes key order): the lowest row whose key is
 // not less than text, or last when every key is less. No comparison when first == last.
 int locateRow(const AddressTable& table, int column, std::string_view text, int first, int last);

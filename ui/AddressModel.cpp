@@ -41,6 +41,11 @@ void AddressModel::sortByColumn(int column) {
     tellRowsChanged(1, table_.rowCount() - 1);
 }
 
+void AddressModel::sortAfterChange(int column, int row) {
+    book::sortAfterChange(table_, column, row);
+    tellRowsChanged(1, table_.rowCount() - 1);
+}
+
 void AddressModel::tellRowsChanged(int firstTableRow, int lastTableRow) {
     emit dataChanged(index(firstTableRow - 1, 0), index(lastTableRow - 1, book::ColumnCount - 1),
                      {Qt::DisplayRole});

@@ -22,6 +22,7 @@ public:
     void insertRecord(int row, book::Record record);
     void removeRecord(int row);
     void sortByColumn(int column);
+    void sortAfterChange(int column, int row); // the same result when only `row` was rewritten
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -406,7 +406,7 @@ void TForm1::Button3Click() {
     }
     model_.setRecord(row, entryFields());
     TableChanged = true;
-    sort();
+    model_.sortAfterChange(keyColumn(), row); // what sort() gives, without sorting everything again
 }
 
 void TForm1::stringgrid1DblClick() {

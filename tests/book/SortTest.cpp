@@ -84,6 +84,32 @@ TEST(SortByColumn, MatchesTheNeighbourExchangeOnRandomTables) {
     }
 }
 
+TEST(SortAfterChange, MatchesTheNeighbourExchangeAfterOneRowChanged) {
+    std::mt19937 random(1250);
+    for (int round = 0; round < 600; ++round) {
+        const int column = static_cast<int>(random() % ColumnCount);
+        AddressTable table;
+        table.setRowCount(2 + static_cast<int>(random() % 30));
+        for (int row = 1; row < table.rowCount(); ++row) {
+            for (int c = 0; c < ColumnCount; ++c) {
+                table.setCell(c, row, randomKey(random) + (c == 6 ? std::to_string(row) : ""));
+            }
+        }
+        if (round % 4 != 0) { // mostly the usual case: a sorted table with one record edited
+            book::sortByColumn(table, column);
+        }
+        const int changed = 1 + static_cast<int>(random() % static_cast<unsigned>(table.rowCount() - 1));
+        table.setCell(column, changed, randomKey(random));
+        AddressTable expected = table;
+        neighbourExchangeSort(expected, column);
+        book::sortAfterChange(table, column, changed);
+        ASSERT_EQ(table.rowCount(), expected.rowCount());
+        for (int row = 0; row < table.rowCount(); ++row) {
+            ASSERT_EQ(table.record(row), expected.record(row)) << "round " << round << ", row " << row;
+        }
+    }
+}
+
 TEST(SortByColumn, KeepsEqualKeysInOrderAndEmptyKeysFirst) {
     AddressTable table = tableOf({"meier", "", "MEIER", "Meier", ""}, book::EmailColumn);
     book::sortByColumn(table, book::EmailColumn);

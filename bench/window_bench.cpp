@@ -1,0 +1,131 @@
+// The editing commands and a keystroke in the search box on a list of a million addresses, each
+// including the view's notification and the repaint of the grid (offscreen platform).
+#include "AddressList.h"
+#include "book/AddressFile.h"
+#include "book/Sort.h"
+#include "ui/AddressGrid.h"
+#include "ui/AddressModel.h"
+#include "ui/Unit1.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <memory>
+
+namespace {
+
+constexpr int Records = 1'000'000;
+
+// A folder with a million-record "Adressen.txt", written once for the whole run.
+const QTemporaryDir& listFolder() {
+    static const QTemporaryDir folder = [] {
+        QTemporaryDir dir;
+        std::ofstream(dir.filePath(QStringLiteral("Adressen.txt")).toStdString(), std::ios::binary)
+            << generateAddressText(Records);
+        return dir;
+    }();
+    return folder;
+}
+
+// The grid over a sorted million-record table, shown at the design size.
+struct GridScene {
+    AddressModel model;
+    AddressGrid grid;
+    GridScene() {
+        book::AddressTable table;
+        book::AddressFile file(listFolder().path().toStdString());
+        table.setRowCount(file.load(table));
+        book::sortByColumn(table, 0);
+        model.replaceTable(std::move(table));
+        grid.setModel(&model);
+        grid.setRowHeight(16);
+        grid.resize(632, 182);
+        grid.show();
+        grid.setCurrentIndex(model.index(Records / 2, 0));
+        QApplication::processEvents();
+    }
+    void repaint() { grid.viewport()->repaint(); }
+};
+
+GridScene& gridScene() {
+    static GridScene scene;
+    return scene;
+}
+
+book::Record newRecord() {
+    return book::Record{"Mittelmann", "Paul", "", "Am Markt 3", "0221 555", "p@example.com", ""};
+}
+
+void BM_Add(benchmark::State& state) {
+    GridScene& scene = gridScene();
+    const book::Record entry = newRecord();
+    for (auto _ : state) {
+        scene.model.insertRecord(book::insertionRow(scene.model.table(), 0, entry.field(0)), entry);
+        scene.repaint();
+        state.PauseTiming();
+        scene.model.removeRecord(book::locateRow(scene.model.table(), 0, entry.field(0), 1, Records));
+        state.ResumeTiming();
+    }
+}
+
+void BM_Delete(benchmark::State& state) {
+    GridScene& scene = gridScene();
+    for (auto _ : state) {
+        const int row = Records / 3;
+        const book::Record removed = scene.model.table().record(row);
+        scene.model.removeRecord(row);
+        scene.repaint();
+        state.PauseTiming();
+        scene.model.insertRecord(row, removed);
+        state.ResumeTiming();
+    }
+}
+
+void BM_ChangeWithResort(benchmark::State& state) {
+    GridScene& scene = gridScene();
+    for (auto _ : state) {
+        const int row = Records / 4;
+        book::Record changed = scene.model.table().record(row);
+        changed.setField(0, "Zacharias");
+        scene.model.setRecord(row, std::move(changed));
+        scene.model.sortAfterChange(0, row);
+        scene.repaint();
+    }
+}
+
+// The real main window: a letter typed into the search box moves the selection and repaints.
+void BM_KeystrokeInSearchBox(benchmark::State& state) {
+    const QTemporaryDir config;
+    TForm1 form(
+        {listFolder().path().toStdString(), config.filePath(QStringLiteral("user.reg")).toStdString()});
+    form.show();
+    QApplication::processEvents();
+    auto* const box = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    bool typed = false;
+    for (auto _ : state) {
+        QTest::keyClick(box, typed ? Qt::Key_Backspace : Qt::Key_S);
+        form.repaint();
+        typed = !typed;
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_Add)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_Delete)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ChangeWithResort)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_KeystrokeInSearchBox)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

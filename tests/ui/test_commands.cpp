@@ -1,0 +1,220 @@
+// Every remaining command of the main window, driven once from its menu item or button: font sizes,
+// e-mail and web links through a recording stand-in for xdg-open, the information dialog, the About
+// message and printing without a printer.
+#include "MainWindowRun.h"
+#include "support/ModalDriver.h"
+#include "ui/AddressGrid.h"
+#include "ui/WebAddress.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// Sets the spin field of the font size dialog and confirms, or cancels.
+void answerFontSize(int points, bool accept) {
+    whenModalOpens([points, accept](QWidget* dialog) {
+        dialog->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(points);
+        QTest::mouseClick(
+            dialog->findChild<QPushButton*>(accept ? QStringLiteral("Button1") : QStringLiteral("Button2")),
+            Qt::LeftButton);
+    });
+}
+
+void trigger(TForm1& form, const char* action) {
+    form.findChild<QAction*>(QString::fromLatin1(action))->trigger();
+}
+
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void viewingFontSizeSetsEveryRow_data();
+    void viewingFontSizeSetsEveryRow();
+    void cancelledFontSizeChangesNothing();
+    void printFontSizeIsKeptForThePrintout();
+    void emailHandsExactlyTheCellToXdgOpen();
+    void webLinksOpenTheWebAddress();
+    void otherProgramsIgnoresEscape();
+    void aboutShowsFiveLines();
+    void printingWithoutAPrinterSaysSo();
+
+private:
+    QString recordedArguments();
+    QTemporaryDir bin_;
+};
+
+void CommandsTest::initTestCase() {
+    // A stand-in xdg-open that writes its arguments, one per line, and nothing else.
+    const QString script = bin_.filePath(QStringLiteral("xdg-open"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> \"$(dirname \"$0\")/opened\"\n");
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    qputenv("PATH", bin_.path().toLocal8Bit() + ':' + qgetenv("PATH"));
+    // No scheduler answers here, so no printer is known.
+    qputenv("CUPS_SERVER", bin_.filePath(QStringLiteral("no-cupsd.sock")).toLocal8Bit());
+}
+
+QString CommandsTest::recordedArguments() {
+    QFile file(bin_.filePath(QStringLiteral("opened")));
+    QString text;
+    for (int wait = 0; wait < 300 && text.isEmpty(); ++wait) {
+        QTest::qWait(10);
+        if (file.open(QIODevice::ReadOnly)) {
+            text = QString::fromUtf8(file.readAll());
+            file.close();
+        }
+    }
+    file.remove();
+    return text;
+}
+
+void CommandsTest::viewingFontSizeSetsEveryRow_data() {
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("rowHeight");
+    QTest::newRow("8") << 8 << 17;
+    QTest::newRow("10") << 10 << 19;
+    QTest::newRow("12") << 12 << 22;
+    QTest::newRow("72") << 72 << 102;
+    QTest::newRow("0 becomes 1") << 0 << 7;
+}
+
+void CommandsTest::viewingFontSizeSetsEveryRow() {
+    QFETCH(int, points);
+    QFETCH(int, rowHeight);
+    MainWindowRun run;
+    TForm1& form = run.start();
+    QCOMPARE(form.rowHeight(), 16);
+    whenModalOpens(
+        [](QWidget* dialog) { QCOMPARE(dialog->windowTitle(), QStringLiteral("Font size for viewing")); });
+    answerFontSize(points, true);
+    trigger(form, "Schriftgre1");
+    QCOMPARE(form.rowHeight(), rowHeight);
+    QCOMPARE(run.grid().rowViewportPosition(0), 0);
+    QCOMPARE(run.grid().horizontalHeader()->height(), rowHeight);
+}
+
+void CommandsTest::cancelledFontSizeChangesNothing() {
+    MainWindowRun run;
+    TForm1& form = run.start();
+    answerFontSize(20, false);
+    trigger(form, "Schriftgre1");
+    whenModalOpens([](QWidget* dialog) {
+        dialog->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(30);
+        dialog->close(); // the close box counts as cancel
+    });
+    trigger(form, "Schriftgre1");
+    QCOMPARE(form.rowHeight(), 16);
+    QCOMPARE(form.gridFontPoints(), 8);
+}
+
+void CommandsTest::printFontSizeIsKeptForThePrintout() {
+    MainWindowRun run;
+    TForm1& form = run.start();
+    whenModalOpens([](QWidget* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Font size for printer"));
+        QCOMPARE(dialog->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->value(), 8);
+        dialog->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(14);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    });
+    trigger(form, "SchriftgrefrDrucker1");
+    QCOMPARE(form.printFontSize(), 14);
+    QCOMPARE(form.rowHeight(), 16);
+    QVERIFY(run.close());
+    QVERIFY(run.settings().contains("\"printsize\"=dword:0000000e"));
+}
+
+void CommandsTest::emailHandsExactlyTheCellToXdgOpen() {
+    MainWindowRun run;
+    run.writeAddresses("Ann||||| ann@example.org ?x=1&y|\r\nBob|||||\r\n");
+    TForm1& form = run.start();
+    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Button4")), Qt::LeftButton);
+    QCOMPARE(recordedArguments(), QStringLiteral("mailto: ann@example.org ?x=1&y\n"));
+    run.press(Qt::Key_Down); // Bob has no address: button, menu item and F5 do nothing
+    QVERIFY(!form.findChild<QAction*>(QStringLiteral("email1"))->isEnabled());
+    run.press(Qt::Key_F5);
+    QCOMPARE(recordedArguments(), QString());
+}
+
+void CommandsTest::webLinksOpenTheWebAddress() {
+    MainWindowRun run;
+    TForm1& form = run.start();
+    auto* const homepage = form.findChild<QToolButton*>(QStringLiteral("Button5"));
+    QCOMPARE(homepage->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(homepage, Qt::LeftButton);
+    QCOMPARE(recordedArguments(), QString::fromLatin1(ui::WebAddress) + u'\n');
+    whenModalOpens([](QWidget* dialog) {
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+        QVERIFY(dialog->isVisible()); // "Internet" leaves the dialog open
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    });
+    trigger(form, "AndereProgramme1");
+    QCOMPARE(recordedArguments(), QString::fromLatin1(ui::WebAddress) + u'\n');
+}
+
+void CommandsTest::otherProgramsIgnoresEscape() {
+    MainWindowRun run;
+    TForm1& form = run.start();
+    bool stillOpen = false;
+    whenModalOpens([&stillOpen](QWidget* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Weitere Programme"));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        stillOpen = dialog->isVisible();
+        dialog->close();
+    });
+    trigger(form, "AndereProgramme1");
+    QVERIFY(stillOpen);
+    QTRY_COMPARE(QApplication::focusWidget(), &run.searchBox());
+}
+
+void CommandsTest::aboutShowsFiveLines() {
+    MainWindowRun run;
+    TForm1& form = run.start();
+    QString text;
+    whenModalOpens([&text](QWidget* modal) {
+        auto* const box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Information"));
+        QCOMPARE(box->icon(), QMessageBox::Information);
+        text = box->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    trigger(form, "About1");
+    const QStringList lines = text.split(u'\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.first(), QStringLiteral("Numberwell Version 1.0"));
+    QVERIFY(text.contains(QString::fromLatin1(ui::WebAddress)));
+}
+
+void CommandsTest::printingWithoutAPrinterSaysSo() {
+    MainWindowRun run;
+    run.start();
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModalOpens([&](QWidget* modal) {
+        auto* const box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        text = box->text();
+        icon = box->icon();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    run.press(Qt::Key_F8);
+    QCOMPARE(text, QStringLiteral("Zur Zeit ist kein Standard-Drucker gewählt."));
+    QCOMPARE(icon, QMessageBox::Critical);
+}
+
+QTEST_MAIN(CommandsTest)
+#include "test_commands.moc"
