@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 
@@ -502,6 +503,7 @@ void TForm1::Listedrucken1Click() {
         }
         if (!printer_) {
             printer_ = std::make_unique<QPrinter>(); // lives for the run: the choice stays selected
+            printer_->setPrinterName(QPrinterInfo::defaultPrinter().printerName());
         }
         QPrintDialog dialog(printer_.get(), this);
         dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
