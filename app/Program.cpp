@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "CloseRequests.h"
 #include "ui/ErrorBox.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -19,6 +20,7 @@ int runProgram(const std::filesystem::path& programFolder, const std::filesystem
     for (const QString& error : form1.startupErrors()) {
         ui::showErrorBox(nullptr, error);
     }
+    const CloseRequests closeRequests(form1); // from here on a request to end is served by the loop
     form1.show();
     return QApplication::exec();
 }

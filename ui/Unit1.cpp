@@ -158,19 +158,21 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormCloseQuery() {
+    std::optional<std::string> keptCopy;
     if (TableChanged) {
-        if (const auto kept = addressFile_.save(model_.table())) {
-            ui::showErrorBox(this,
-                             QStringLiteral("Adressen.txt war nicht mehr die beim Start gelesene Datei. "
-                                            "Diese Fassung wurde als \"%1\" aufbewahrt")
-                                 .arg(QString::fromStdString(*kept)));
-        }
+        keptCopy = addressFile_.save(model_.table());
     }
     try {
         settings::writeViewSettings(places_.settingsFile, viewState());
     } catch (const settings::SettingsError& error) {
         // The addresses are saved already; a program that cannot close would help nobody.
         ui::showErrorBox(this, QString::fromUtf8(error.what()));
+    }
+    // Told only once everything is stored, so that a log-off waiting on the message loses nothing.
+    if (keptCopy) {
+        ui::showErrorBox(this, QStringLiteral("Adressen.txt war nicht mehr die beim Start gelesene Datei. "
+                                              "Diese Fassung wurde als \"%1\" aufbewahrt")
+                                   .arg(QString::fromStdString(*keptCopy)));
     }
 }
 
