@@ -1,6 +1,5 @@
 // Start-up, the incremental search and the close, driven as a person would.
 #include "MainWindowRun.h"
-#include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 
 #include <QAction>
@@ -31,7 +30,6 @@ private slots:
     void upAndDownStepWithoutMovingTheCaret();
     void comboChangeResortsSearchesAndMarksChanged();
     void closeAfterChangeWritesTheFileByteExact();
-    void failedSaveKeepsTheWindowOpen();
 };
 
 void StartupSearchTest::firstStartShowsTheExampleSelected() {
@@ -152,22 +150,6 @@ void StartupSearchTest::closeAfterChangeWritesTheFileByteExact() {
     QCOMPARE(run.addresses(), QByteArray("a|y|||||note\r\n"
                                          "b|x\nstill b|||||\r\n"
                                          "last||||||\r\n"));
-}
-
-void StartupSearchTest::failedSaveKeepsTheWindowOpen() {
-    MainWindowRun run;
-    run.writeAddresses(People);
-    run.start();
-    run.combo().setFocus();
-    QTest::keyClick(&run.combo(), Qt::Key_Down);
-    std::filesystem::remove(run.addressFile());
-    std::filesystem::create_directory(run.addressFile()); // nothing can replace it now
-    clickInNextModal(QStringLiteral("OK"));
-    QVERIFY(!run.close());
-    QVERIFY(run.form().isVisible());
-    std::filesystem::remove(run.addressFile());
-    QVERIFY(run.close()); // the user tries again
-    QVERIFY(run.addresses().startsWith("Nagel|Ann|"));
 }
 
 QTEST_MAIN(StartupSearchTest)

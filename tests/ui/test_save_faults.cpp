@@ -1,0 +1,214 @@
+// What the file system can do to a save at close: each fault is staged under a running window, and
+// afterwards nothing may be lost and the user must have been told.
+#include "MainWindowRun.h"
+#include "support/ModalDriver.h"
+
+#include <QComboBox>
+#include <QMessageBox>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <string>
+
+#include <sys/mount.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A tmpfs of a fixed size mounted over the program's folder, for faults only a real disk can show.
+class TinyDisk {
+public:
+    TinyDisk(fs::path folder, int kilobytes)
+        : folder_(std::move(folder)), options_("size=" + std::to_string(kilobytes) + "k"),
+          mounted_(::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options_.c_str()) == 0),
+          error_(mounted_ ? 0 : errno) {}
+    ~TinyDisk() {
+        if (mounted_) {
+            ::umount2(folder_.c_str(), MNT_DETACH);
+        }
+    }
+    TinyDisk(const TinyDisk&) = delete;
+    TinyDisk& operator=(const TinyDisk&) = delete;
+
+    bool mounted() const { return mounted_; }
+    QByteArray whyNot() const { return std::strerror(error_); }
+    void setReadOnly(bool readOnly) const {
+        unsigned long flags = MS_REMOUNT;
+        if (readOnly) {
+            flags |= MS_RDONLY;
+        }
+        if (::mount(nullptr, folder_.c_str(), nullptr, flags, options_.c_str()) != 0) {
+            qFatal("remount %s: %s", folder_.c_str(), std::strerror(errno));
+        }
+    }
+
+private:
+    fs::path folder_;
+    std::string options_;
+    bool mounted_;
+    int error_;
+};
+
+void writeFiller(const fs::path& file, std::size_t bytes) {
+    std::ofstream(file, std::ios::binary) << std::string(bytes, 'x');
+}
+
+// About 170 KB of records: the file holds them in reverse, so choosing the Name field again re-sorts
+// every one of them.
+QByteArray people(bool ascending) {
+    QByteArray text;
+    for (int step = 0; step < 2000; ++step) {
+        const int number = ascending ? step : 1999 - step;
+        text += "Person " + QByteArray::number(number).rightJustified(4, '0') +
+                "|Some|Alias|Long Street 12, 12345 Some Town|0123 456789|p@example.org|\r\n";
+    }
+    return text;
+}
+const QByteArray Unsorted = people(false);
+const QByteArray Sorted = people(true);
+
+std::set<std::string> namesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// Closes the window, answering the error box that is expected to come, and returns its text.
+QString closeAndReadTheErrorBox(MainWindowRun& run, bool& closed) {
+    QString text;
+    whenModalOpens([&text](QWidget* modal) {
+        text = qobject_cast<QMessageBox*>(modal)->text();
+        QTest::keyClick(modal, Qt::Key_Return);
+    });
+    closed = run.close();
+    return text;
+}
+
+void changeTheTable(MainWindowRun& run) {
+    run.combo().setFocus();
+    QTest::keyClick(&run.combo(), Qt::Key_Down);
+    QTest::keyClick(&run.combo(), Qt::Key_Up); // back to Name: the whole list re-sorted, and changed
+    QVERIFY(run.form().tableChanged());
+}
+
+enum class Fault { DiskFull, FolderReadOnly, FolderRemoved, FolderInTheFilesPlace };
+
+} // namespace
+
+class SaveFaultsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void refusedSaveKeepsEverythingAndTellsWhy_data();
+    void refusedSaveKeepsEverythingAndTellsWhy();
+    void vanishedFileIsWrittenAgain();
+    void anotherProgramsVersionIsKeptAndReported();
+};
+
+void SaveFaultsTest::refusedSaveKeepsEverythingAndTellsWhy_data() {
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("disk full") << Fault::DiskFull << "No space left on device";
+    QTest::newRow("folder read-only") << Fault::FolderReadOnly << "Read-only file system";
+    QTest::newRow("folder removed") << Fault::FolderRemoved << "No such file or directory";
+    QTest::newRow("folder in the file's place") << Fault::FolderInTheFilesPlace << "Is a directory";
+}
+
+void SaveFaultsTest::refusedSaveKeepsEverythingAndTellsWhy() {
+    QFETCH(Fault, fault);
+    QFETCH(QString, reason);
+    MainWindowRun run;
+    std::optional<TinyDisk> disk;
+    if (fault == Fault::DiskFull || fault == Fault::FolderReadOnly) {
+        disk.emplace(run.folder(), 512);
+        if (!disk->mounted()) {
+            QSKIP("mounting a tmpfs needs root (CI runs as root): " + disk->whyNot());
+        }
+    }
+    run.writeAddresses(Unsorted);
+    run.start();
+    changeTheTable(run);
+
+    switch (fault) {
+    case Fault::DiskFull:
+        writeFiller(run.folder() / "filler", 256 * 1024); // leaves less than the new file needs
+        break;
+    case Fault::FolderReadOnly:
+        disk->setReadOnly(true);
+        break;
+    case Fault::FolderRemoved:
+        fs::remove_all(run.folder());
+        break;
+    case Fault::FolderInTheFilesPlace:
+        fs::remove(run.addressFile());
+        fs::create_directory(run.addressFile());
+        break;
+    }
+
+    bool closed = true;
+    const QString told = closeAndReadTheErrorBox(run, closed);
+    QVERIFY(!closed);
+    QVERIFY(run.form().isVisible());
+    QVERIFY2(told.contains(reason), qPrintable(told));
+    QVERIFY(!run.hasAddressFile() || fs::is_directory(run.addressFile()) || run.addresses() == Unsorted);
+
+    switch (fault) { // the user makes room, or puts things right, and closes again
+    case Fault::DiskFull:
+        QCOMPARE(namesIn(run.folder()), (std::set<std::string>{"Adressen.txt", "filler"}));
+        fs::remove(run.folder() / "filler");
+        break;
+    case Fault::FolderReadOnly:
+        disk->setReadOnly(false);
+        break;
+    case Fault::FolderRemoved:
+        fs::create_directories(run.folder());
+        break;
+    case Fault::FolderInTheFilesPlace:
+        fs::remove(run.addressFile());
+        break;
+    }
+    QVERIFY(run.close());
+    QCOMPARE(run.addresses(), Sorted);
+}
+
+void SaveFaultsTest::vanishedFileIsWrittenAgain() {
+    MainWindowRun run;
+    run.writeAddresses(Unsorted);
+    run.start();
+    changeTheTable(run);
+    fs::remove(run.addressFile());
+    QVERIFY(run.close()); // nothing of the other side to keep, so nothing to tell
+    QCOMPARE(run.addresses(), Sorted);
+}
+
+void SaveFaultsTest::anotherProgramsVersionIsKeptAndReported() {
+    MainWindowRun run;
+    run.writeAddresses(Unsorted);
+    run.start();
+    changeTheTable(run);
+    const QByteArray theirs = "Written|by|another|program|||\r\n";
+    run.writeAddresses(theirs);
+
+    bool closed = false;
+    const QString told = closeAndReadTheErrorBox(run, closed);
+    QVERIFY(closed);
+    QCOMPARE(run.addresses(), Sorted);
+    std::set<std::string> names = namesIn(run.folder());
+    names.erase("Adressen.txt");
+    names.erase("config");
+    QCOMPARE(names.size(), std::size_t{1});
+    const std::string kept = *names.begin();
+    QVERIFY2(told.contains(QString::fromStdString(kept)), qPrintable(told));
+    std::ifstream keptFile(run.folder() / kept, std::ios::binary);
+    QCOMPARE(QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(keptFile), {})), theirs);
+}
+
+QTEST_MAIN(SaveFaultsTest)
+#include "test_save_faults.moc"
