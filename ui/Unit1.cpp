@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "AccessibleText.h"
 #include "CellText.h"
 #include "ErrorBox.h"
 #include "FontSize.h"
@@ -14,6 +15,7 @@
 #include "ui_Unit1.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -43,6 +45,16 @@ QFont withPixelSize(QFont font, int pixels) {
     return font;
 }
 
+// Where the design font is missing its stand-in is wider: the drop-down grows until its longest item
+// fits, and the search box beside it gives up that width, keeping its right edge.
+void fitToItems(QComboBox& combo, QWidget& neighbour) {
+    const int growth = combo.sizeHint().width() - combo.width();
+    if (growth > 0) {
+        combo.resize(combo.width() + growth, combo.height());
+        neighbour.setGeometry(neighbour.geometry().adjusted(growth, 0, 0, 0));
+    }
+}
+
 } // namespace
 
 TForm1::TForm1(Places places, QWidget* parent)
@@ -54,6 +66,8 @@ TForm1::TForm1(Places places, QWidget* parent)
     ui_->Button4->setFont(withPixelSize(ui_->Button4->font(), 11));
     ui_->editor->setFont(withPixelSize(ui_->editor->font(), DesignFontPixels));
     ui_->Button5->setToolTip(QString::fromLatin1(ui::WebAddress));
+    fitToItems(*ui_->combo, *ui_->Edit1);
+    ui::nameControls(*this);
     ui_->stringgrid1->setModel(&model_);
     ui_->Edit1->installEventFilter(this);
     connect(ui_->stringgrid1->horizontalHeader(), &QHeaderView::sectionResized, this,

@@ -1,5 +1,6 @@
 #include "Unit2.h"
 
+#include "AccessibleText.h"
 #include "DialogFrame.h"
 #include "EnterKey.h"
 #include "FieldGuard.h"
@@ -10,6 +11,7 @@
 TForm2::TForm2(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TForm2>()) {
     ui_->setupUi(this);
     ui::useDialogFrame(*this, 10);
+    ui::nameControls(*this);
     fields_ = {ui_->Edit1, ui_->Edit2, ui_->Edit3, ui_->Edit4, ui_->Edit5, ui_->Edit6, ui_->Edit7};
     // Edit1KeyPress to Edit7KeyPress: Enter walks on to the next field and from the last one to OK, so
     // it never confirms the dialog from inside a field.

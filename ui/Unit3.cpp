@@ -1,5 +1,6 @@
 #include "Unit3.h"
 
+#include "AccessibleText.h"
 #include "DialogFrame.h"
 #include "EnterKey.h"
 #include "ui_Unit3.h"
@@ -7,6 +8,7 @@
 TForm3::TForm3(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TForm3>()) {
     ui_->setupUi(this);
     ui::useDialogFrame(*this, 10);
+    ui::nameControls(*this);
     ui::pressOnEnter(*ui_->Button1);
     ui::pressOnEnter(*ui_->Button2);
 }

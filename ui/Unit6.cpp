@@ -1,5 +1,6 @@
 #include "Unit6.h"
 
+#include "AccessibleText.h"
 #include "DialogFrame.h"
 #include "EnterKey.h"
 #include "WebAddress.h"
@@ -12,6 +13,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TFor
     ui_->setupUi(this);
     ui::useDialogFrame(*this, 10);
     ui::setFontPixels(*ui_->Label1, 12);
+    ui::nameControls(*this);
     ui_->Memo1->setPlainText(ui_->Memo1->toPlainText().arg(QString::fromLatin1(ui::WebAddress)));
     QPalette memoColours = ui_->Memo1->palette();
     memoColours.setColor(QPalette::Base, memoColours.color(QPalette::Button));
