@@ -1,6 +1,7 @@
 #include "settings/RegistryFile.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 
 namespace settings {
@@ -187,6 +188,11 @@ void appendHex(std::string& text, std::uint64_t number, int digits) {
     }
 }
 
+// Type numbers take as many digits as they need, without leading zeros: hex(b), hex(10), hex(ffff0001).
+int significantHexDigits(std::uint32_t number) {
+    return std::max(1, (static_cast<int>(std::bit_width(number)) + 3) / 4);
+}
+
 std::string dataText(const RegistryValue& value) {
     std::string text;
     if (value.type == DwordType && value.data.size() == DwordSize) {
@@ -198,7 +204,7 @@ std::string dataText(const RegistryValue& value) {
         text = "hex:";
     } else {
         text = "hex(";
-        appendHex(text, value.type, 1);
+        appendHex(text, value.type, significantHexDigits(value.type));
         text += "):";
     }
     for (std::size_t i = 0; i < value.data.size(); ++i) {

@@ -116,5 +116,26 @@ TEST(RegistryFileTest, AssignAppendsAMissingSectionAfterABlankLine) {
     EXPECT_EQ(RegistryFile::parse(file->text())->values(OurKey), readBack);
 }
 
+struct TypeCase {
+    std::uint32_t type;
+    std::string_view line;
+};
+
+class TypeNumberTest : public testing::TestWithParam<TypeCase> {};
+
+// A type of more than one hex digit must not lose its upper digits on the way to the file.
+TEST_P(TypeNumberTest, IsWrittenInFullAndReadBack) {
+    RegistryFile file;
+    const std::vector<NamedValue> values{{"v", {GetParam().type, {0x61}}}};
+    file.assign("A", values);
+    EXPECT_EQ(file.text(), "REGEDIT4\r\n\r\n[A]\r\n" + std::string(GetParam().line) + "\r\n\r\n");
+    EXPECT_EQ(RegistryFile::parse(file.text())->values("A")->at("v"), values[0].value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, TypeNumberTest,
+                         testing::Values(TypeCase{0, "\"v\"=hex(0):61"}, TypeCase{11, "\"v\"=hex(b):61"},
+                                         TypeCase{0x10, "\"v\"=hex(10):61"},
+                                         TypeCase{0xFFFFFFFF, "\"v\"=hex(ffffffff):61"}));
+
 } // namespace
 } // namespace settings
