@@ -2,10 +2,15 @@
 
 #include "ui/ErrorBox.h"
 
+#include <QIcon>
+
 #include <exception>
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationDisplayName(applicationTitle(applicationFilePath().section(u'/', -1)));
+    QIcon icon(QStringLiteral(":/icons/numberwell-256.png"));
+    icon.addFile(QStringLiteral(":/icons/numberwell-48.png"));
+    setWindowIcon(icon);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {
