@@ -8,6 +8,8 @@
 
 #include <QShowEvent>
 
+#include <limits>
+
 TForm2::TForm2(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TForm2>()) {
     ui_->setupUi(this);
     ui::useDialogFrame(*this, 10);
@@ -20,6 +22,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TFor
             column + 1 < fields_.size() ? static_cast<QWidget*>(fields_[column + 1]) : ui_->Button1;
         ui::onEnter(*fields_[column], [next] { next->setFocus(Qt::TabFocusReason); });
         new ui::FieldGuard(*fields_[column]); // owned by the field
+        // A line edit cuts at 32767 characters by default: a Change confirmed unedited would shorten a
+        // longer field for good.
+        fields_[column]->setMaxLength(std::numeric_limits<int>::max());
     }
     ui::pressOnEnter(*ui_->Button1);
     ui::pressOnEnter(*ui_->Button2);

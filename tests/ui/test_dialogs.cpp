@@ -296,7 +296,8 @@ void DialogsTest::entryOutcome() {
 void DialogsTest::entryConfirmsTheCallersTextsUnchanged() {
     TForm2 dialog;
     dialog.setWindowTitle(QStringLiteral("Change"));
-    const QStringList texts = {"  Miller ", "", "Mike", "Main\tSt", "1", " ", "Note|"};
+    const QString longAddress = "Main\tSt " + QString(100'000, u'a'); // beyond a line edit's default limit
+    const QStringList texts = {"  Miller ", "", "Mike", longAddress, "1", " ", "Note|"};
     for (int column = 0; column < 7; ++column) {
         dialog.field(column)->setText(texts[column]);
     }
