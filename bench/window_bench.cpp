@@ -98,6 +98,27 @@ void BM_ChangeWithResort(benchmark::State& state) {
     }
 }
 
+// A repaint of the grid over a short list whose first Name holds `state.range(0)` bytes, to compare
+// one enormous cell with an ordinary one.
+void BM_RepaintWithLongCell(benchmark::State& state) {
+    book::AddressTable table;
+    table.setRowCount(book::parseAddressText(generateAddressText(100), table));
+    book::Record first = table.record(1);
+    first.setField(0, std::string(static_cast<std::size_t>(state.range(0)), 'm'));
+    table.setRecord(1, std::move(first));
+    AddressModel model;
+    model.replaceTable(std::move(table));
+    AddressGrid grid;
+    grid.setModel(&model);
+    grid.setRowHeight(16);
+    grid.resize(632, 182);
+    grid.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        grid.viewport()->repaint();
+    }
+}
+
 // The real main window: a letter typed into the search box moves the selection and repaints.
 void BM_KeystrokeInSearchBox(benchmark::State& state) {
     const QTemporaryDir config;
@@ -119,6 +140,7 @@ void BM_KeystrokeInSearchBox(benchmark::State& state) {
 BENCHMARK(BM_Add)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_Delete)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_ChangeWithResort)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_RepaintWithLongCell)->Arg(80)->Arg(50'000'000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_KeystrokeInSearchBox)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 int main(int argc, char** argv) {

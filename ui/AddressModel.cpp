@@ -63,7 +63,7 @@ QVariant AddressModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) {
         return {};
     }
-    return ui::toDisplay(table_.cell(index.column(), index.row() + 1));
+    return ui::toGridText(table_.cell(index.column(), index.row() + 1));
 }
 
 QVariant AddressModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -15,6 +15,13 @@ QString toDisplay(std::string_view cell) {
     return text;
 }
 
+QString toGridText(std::string_view cell) {
+    if (cell.size() <= GridTextLength) {
+        return toDisplay(cell);
+    }
+    return toDisplay(cell.substr(0, GridTextLength)) + QChar(u'\u2026');
+}
+
 namespace {
 
 template <typename OnMissing> std::string convert(const QString& text, OnMissing onMissing) {

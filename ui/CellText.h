@@ -11,6 +11,14 @@ namespace ui {
 
 QString toDisplay(std::string_view cell);
 
+// More characters than a grid column shows at any usual width; a cell of megabytes laid out on every
+// paint would stall the window.
+inline constexpr std::size_t GridTextLength = 1024;
+
+// What the grid shows of a cell: all of it, or its first GridTextLength bytes and an ellipsis. For
+// display only: the cell itself keeps every byte.
+QString toGridText(std::string_view cell);
+
 // The bytes of a typed text, or nothing when a character has no byte in the code page.
 std::optional<std::string> toCell(const QString& text);
 
