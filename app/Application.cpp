@@ -7,7 +7,8 @@
 #include <exception>
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationDisplayName(applicationTitle(applicationFilePath().section(u'/', -1)));
+    // The name, not the display name: X11 would append a display name to every window's caption.
+    setApplicationName(applicationTitle(applicationFilePath().section(u'/', -1)));
     QIcon icon(QStringLiteral(":/icons/numberwell-256.png"));
     icon.addFile(QStringLiteral(":/icons/numberwell-48.png"));
     setWindowIcon(icon);

@@ -13,7 +13,7 @@ QString errorBoxText(const QString& message) {
 }
 
 void showErrorBox(QWidget* parent, const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), errorBoxText(message),
+    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationName(), errorBoxText(message),
                     QMessageBox::Ok, parent);
     box.exec();
 }
