@@ -89,7 +89,7 @@ start_program() {
     program_log=$work/program.log
     # From a neutral folder: the program must find its list by its own location.
     (cd "$work/home" && exec env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work/home" \
-        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" LANG=C.UTF-8 \
+        ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" LANG=C.UTF-8 \
         QT_QPA_PLATFORM=xcb "$folder/numberwell" >"$program_log" 2>&1) &
     program_pid=$!
     wait_for "the main window to appear" find_window main_window '^Numberwell Version 1\.0'
