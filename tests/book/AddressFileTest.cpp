@@ -19,6 +19,7 @@ using book::AddressFile;
 using book::AddressTable;
 using book::IoError;
 using book::Record;
+using testsupport::filesIn;
 using testsupport::readBytes;
 using testsupport::TempFolder;
 using testsupport::writeBytes;
@@ -30,14 +31,6 @@ bool runningAsRoot() {
 #define SKIP_AS_ROOT()                                                                                       \
     if (runningAsRoot())                                                                                     \
     GTEST_SKIP() << "root ignores file permissions, so this failure cannot be staged"
-
-std::set<std::string> filesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
 
 AddressTable tableOf(std::initializer_list<Record> records) {
     AddressTable table;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -44,6 +45,15 @@ inline void writeBytes(const std::filesystem::path& file, std::string_view bytes
     if (!out.flush()) {
         throw std::system_error(errno, std::generic_category(), "write " + file.string());
     }
+}
+
+// The names of what a folder holds, files and folders alike.
+inline std::set<std::string> filesIn(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 inline std::string readBytes(const std::filesystem::path& file) {

@@ -2,6 +2,7 @@
 // afterwards nothing may be lost and the user must have been told.
 #include "MainWindowRun.h"
 #include "support/ModalDriver.h"
+#include "support/TempFolder.h"
 
 #include <QComboBox>
 #include <QMessageBox>
@@ -10,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
@@ -55,10 +55,6 @@ private:
     int error_;
 };
 
-void writeFiller(const fs::path& file, std::size_t bytes) {
-    std::ofstream(file, std::ios::binary) << std::string(bytes, 'x');
-}
-
 // About 170 KB of records: the file holds them in reverse, so choosing the Name field again re-sorts
 // every one of them.
 QByteArray people(bool ascending) {
@@ -72,14 +68,6 @@ QByteArray people(bool ascending) {
 }
 const QByteArray Unsorted = people(false);
 const QByteArray Sorted = people(true);
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
 
 // Closes the window, answering the error box that is expected to come, and returns its text.
 QString closeAndReadTheErrorBox(MainWindowRun& run, bool& closed) {
@@ -138,7 +126,8 @@ void SaveFaultsTest::refusedSaveKeepsEverythingAndTellsWhy() {
 
     switch (fault) {
     case Fault::DiskFull:
-        writeFiller(run.folder() / "filler", 256 * 1024); // leaves less than the new file needs
+        // leaves less than the new file needs
+        testsupport::writeBytes(run.folder() / "filler", std::string(256 * 1024, 'x'));
         break;
     case Fault::FolderReadOnly:
         disk->setReadOnly(true);
@@ -161,7 +150,7 @@ void SaveFaultsTest::refusedSaveKeepsEverythingAndTellsWhy() {
 
     switch (fault) { // the user makes room, or puts things right, and closes again
     case Fault::DiskFull:
-        QCOMPARE(namesIn(run.folder()), (std::set<std::string>{"Adressen.txt", "filler"}));
+        QCOMPARE(testsupport::filesIn(run.folder()), (std::set<std::string>{"Adressen.txt", "filler"}));
         fs::remove(run.folder() / "filler");
         break;
     case Fault::FolderReadOnly:
@@ -200,14 +189,13 @@ void SaveFaultsTest::anotherProgramsVersionIsKeptAndReported() {
     const QString told = closeAndReadTheErrorBox(run, closed);
     QVERIFY(closed);
     QCOMPARE(run.addresses(), Sorted);
-    std::set<std::string> names = namesIn(run.folder());
+    std::set<std::string> names = testsupport::filesIn(run.folder());
     names.erase("Adressen.txt");
     names.erase("config");
     QCOMPARE(names.size(), std::size_t{1});
     const std::string kept = *names.begin();
     QVERIFY2(told.contains(QString::fromStdString(kept)), qPrintable(told));
-    std::ifstream keptFile(run.folder() / kept, std::ios::binary);
-    QCOMPARE(QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(keptFile), {})), theirs);
+    QCOMPARE(QByteArray::fromStdString(testsupport::readBytes(run.folder() / kept)), theirs);
 }
 
 QTEST_MAIN(SaveFaultsTest)
