@@ -1,5 +1,6 @@
 #include "MainWindowRun.h"
 
+#include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 #include "ui/CellText.h"
 #include "ui/Unit2.h"
@@ -34,7 +35,9 @@ MainWindowRun::MainWindowRun() {
     }
 }
 
-MainWindowRun::~MainWindowRun() = default;
+MainWindowRun::~MainWindowRun() {
+    expectAllModalsAnswered();
+}
 
 std::filesystem::path MainWindowRun::folder() const {
     return dir_.path().toStdString();

@@ -19,10 +19,20 @@
 
 namespace {
 
-// Sets the spin field of the font size dialog and confirms, or cancels.
-void answerFontSize(int points, bool accept) {
-    whenModalOpens([points, accept](QWidget* dialog) {
-        dialog->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(points);
+// What the font size dialog showed when it opened.
+struct Shown {
+    QString title;
+    int value = 0;
+};
+
+// Sets the spin field of the font size dialog and confirms, or cancels; notes what it showed first.
+void answerFontSize(int points, bool accept, Shown* shown = nullptr) {
+    whenModalOpens([points, accept, shown](QWidget* dialog) {
+        auto* const spinField = dialog->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"));
+        if (shown != nullptr) {
+            *shown = {dialog->windowTitle(), spinField->value()};
+        }
+        spinField->setValue(points);
         QTest::mouseClick(
             dialog->findChild<QPushButton*>(accept ? QStringLiteral("Button1") : QStringLiteral("Button2")),
             Qt::LeftButton);
@@ -98,10 +108,10 @@ void CommandsTest::viewingFontSizeSetsEveryRow() {
     MainWindowRun run;
     TForm1& form = run.start();
     QCOMPARE(form.rowHeight(), 16);
-    whenModalOpens(
-        [](QWidget* dialog) { QCOMPARE(dialog->windowTitle(), QStringLiteral("Font size for viewing")); });
-    answerFontSize(points, true);
+    Shown shown;
+    answerFontSize(points, true, &shown);
     trigger(form, "Schriftgre1");
+    QCOMPARE(shown.title, QStringLiteral("Font size for viewing"));
     QCOMPARE(form.rowHeight(), rowHeight);
     QCOMPARE(run.grid().rowViewportPosition(0), 0);
     QCOMPARE(run.grid().horizontalHeader()->height(), rowHeight);
@@ -124,13 +134,11 @@ void CommandsTest::cancelledFontSizeChangesNothing() {
 void CommandsTest::printFontSizeIsKeptForThePrintout() {
     MainWindowRun run;
     TForm1& form = run.start();
-    whenModalOpens([](QWidget* dialog) {
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Font size for printer"));
-        QCOMPARE(dialog->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->value(), 8);
-        dialog->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(14);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
-    });
+    Shown shown;
+    answerFontSize(14, true, &shown);
     trigger(form, "SchriftgrefrDrucker1");
+    QCOMPARE(shown.title, QStringLiteral("Font size for printer"));
+    QCOMPARE(shown.value, 8);
     QCOMPARE(form.printFontSize(), 14);
     QCOMPARE(form.rowHeight(), 16);
     QVERIFY(run.close());
@@ -156,26 +164,30 @@ void CommandsTest::webLinksOpenTheWebAddress() {
     QCOMPARE(homepage->focusPolicy(), Qt::NoFocus);
     QTest::mouseClick(homepage, Qt::LeftButton);
     QCOMPARE(recordedArguments(), QString::fromLatin1(ui::WebAddress) + u'\n');
-    whenModalOpens([](QWidget* dialog) {
+    bool stillOpen = false;
+    whenModalOpens([&stillOpen](QWidget* dialog) {
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
-        QVERIFY(dialog->isVisible()); // "Internet" leaves the dialog open
+        stillOpen = dialog->isVisible();
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
     });
     trigger(form, "AndereProgramme1");
+    QVERIFY(stillOpen); // "Internet" leaves the dialog open
     QCOMPARE(recordedArguments(), QString::fromLatin1(ui::WebAddress) + u'\n');
 }
 
 void CommandsTest::otherProgramsIgnoresEscape() {
     MainWindowRun run;
     TForm1& form = run.start();
+    QString title;
     bool stillOpen = false;
-    whenModalOpens([&stillOpen](QWidget* dialog) {
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Weitere Programme"));
+    whenModalOpens([&](QWidget* dialog) {
+        title = dialog->windowTitle();
         QTest::keyClick(dialog, Qt::Key_Escape);
         stillOpen = dialog->isVisible();
         dialog->close();
     });
     trigger(form, "AndereProgramme1");
+    QCOMPARE(title, QStringLiteral("Weitere Programme"));
     QVERIFY(stillOpen);
     QTRY_COMPARE(QApplication::focusWidget(), &run.searchBox());
 }
@@ -183,16 +195,20 @@ void CommandsTest::otherProgramsIgnoresEscape() {
 void CommandsTest::aboutShowsFiveLines() {
     MainWindowRun run;
     TForm1& form = run.start();
+    QString title;
     QString text;
-    whenModalOpens([&text](QWidget* modal) {
-        auto* const box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        QCOMPARE(box->windowTitle(), QStringLiteral("Information"));
-        QCOMPARE(box->icon(), QMessageBox::Information);
-        text = box->text();
-        QTest::keyClick(box, Qt::Key_Escape);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModalOpens([&](QWidget* modal) {
+        if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+        }
+        QTest::keyClick(modal, Qt::Key_Escape);
     });
     trigger(form, "About1");
+    QCOMPARE(title, QStringLiteral("Information"));
+    QCOMPARE(icon, QMessageBox::Information);
     const QStringList lines = text.split(u'\n');
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines.first(), QStringLiteral("Numberwell Version 1.0"));
@@ -205,11 +221,11 @@ void CommandsTest::printingWithoutAPrinterSaysSo() {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     whenModalOpens([&](QWidget* modal) {
-        auto* const box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        text = box->text();
-        icon = box->icon();
-        QTest::keyClick(box, Qt::Key_Return);
+        if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
+            text = box->text();
+            icon = box->icon();
+        }
+        QTest::keyClick(modal, Qt::Key_Return);
     });
     run.press(Qt::Key_F8);
     QCOMPARE(text, QStringLiteral("Zur Zeit ist kein Standard-Drucker gewählt."));

@@ -17,10 +17,10 @@
 #include <QSpinBox>
 #include <QStyleOptionSpinBox>
 #include <QTest>
-#include <QTimer>
 
 #include <climits>
 #include <functional>
+#include <source_location>
 
 namespace {
 
@@ -63,20 +63,16 @@ void leaveBy(Way way, QPushButton& button) {
 
 // Shows the dialog modally with the action answering it from inside its loop; a dialog left open
 // fails the test instead of hanging it.
-void runModal(QDialog& dialog, const std::function<void()>& action) {
+void runModal(QDialog& dialog, const std::function<void()>& action,
+              std::source_location where = std::source_location::current()) {
     bool answered = false;
-    whenModalOpens([&](QWidget* modal) {
-        answered = true;
-        QVERIFY(QTest::qWaitForWindowActive(modal));
-        action();
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, &dialog, [&dialog] {
-        QTest::qFail("the dialog was left open", __FILE__, __LINE__);
-        dialog.hide();
-    });
-    watchdog.start(5000);
+    whenModalOpens(
+        [&](QWidget* modal) {
+            answered = true;
+            QVERIFY(QTest::qWaitForWindowActive(modal));
+            action();
+        },
+        ModalTimeoutMs, where);
     dialog.exec();
     QVERIFY(answered);
     QVERIFY(!dialog.isVisible());

@@ -160,17 +160,17 @@ void EditingTest::changeRewritesResortsAndKeepsTheRowNumber() {
     run.writeAddresses(ThreePeople);
     TForm1& form = run.start();
     QTest::keyClicks(&run.searchBox(), QStringLiteral("a"));
-    whenModalOpens([](QWidget* dialog) {
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Change"));
+    QStringList shown;
+    whenModalOpens([&shown](QWidget* dialog) {
         auto* const entry = static_cast<TForm2*>(dialog);
-        QCOMPARE(entry->field(0)->text(), QStringLiteral("Adams"));
-        QCOMPARE(entry->field(5)->text(), QStringLiteral("amy@example.org"));
+        shown << dialog->windowTitle() << entry->field(0)->text() << entry->field(5)->text();
         entry->field(0)->selectAll();
         QTest::keyClicks(entry->field(0), QStringLiteral("Young"));
         entry->field(5)->clear();
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
     });
     run.press(Qt::Key_F4);
+    QCOMPARE(shown, QStringList({"Change", "Adams", "amy@example.org"}));
     QCOMPARE(column(run, 0), QStringList({"Baker", "Clark", "Young"}));
     QCOMPARE(form.currentRow(), 1);
     QVERIFY(form.tableChanged());
@@ -201,17 +201,19 @@ void EditingTest::deleteAsksAndClosesTheGap() {
     run.writeAddresses(ThreePeople);
     TForm1& form = run.start();
     QTest::keyClicks(&run.searchBox(), QStringLiteral("b"));
-    whenModalOpens([](QWidget* modal) {
-        auto* const box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        QCOMPARE(box->windowTitle(), QStringLiteral("Bestätigung"));
-        QCOMPARE(box->text(), QStringLiteral("Really delete?"));
-        QCOMPARE(box->icon(), QMessageBox::Question);
-        QCOMPARE(box->defaultButton()->text(), QStringLiteral("OK"));
-        QCOMPARE(box->escapeButton()->text(), QStringLiteral("Abbrechen"));
-        QTest::keyClick(box, Qt::Key_Return);
+    QStringList shown;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModalOpens([&](QWidget* modal) {
+        if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
+            shown << box->windowTitle() << box->text() << box->defaultButton()->text()
+                  << box->escapeButton()->text();
+            icon = box->icon();
+        }
+        QTest::keyClick(modal, Qt::Key_Return);
     });
     QTest::mouseClick(button(form, "Button2"), Qt::LeftButton);
+    QCOMPARE(shown, QStringList({"Bestätigung", "Really delete?", "OK", "Abbrechen"}));
+    QCOMPARE(icon, QMessageBox::Question);
     QCOMPARE(column(run, 0), QStringList({"Adams", "Clark"}));
     QCOMPARE(form.currentRow(), 2);
     QVERIFY(form.tableChanged());
