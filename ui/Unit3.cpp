@@ -5,6 +5,8 @@
 #include "EnterKey.h"
 #include "ui_Unit3.h"
 
+#include <QShowEvent>
+
 TForm3::TForm3(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TForm3>()) {
     ui_->setupUi(this);
     ui::useDialogFrame(*this, 10);
@@ -27,6 +29,15 @@ int TForm3::value() const {
 void TForm3::SpinEdit1Change() {
     if (ui_->SpinEdit1->value() < 1) {
         ui_->SpinEdit1->setValue(1);
+    }
+}
+
+// Cancelled until OK is pressed in this very showing: a log-off that ends the dialog's loop presses
+// nothing, and must not apply the value.
+void TForm3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        fontSizeCancelled_ = true;
     }
 }
 

@@ -18,7 +18,8 @@ public:
 
     void setValue(int points);
     int value() const;
-    // The outcome of the last use: false after OK (and before the first use), true otherwise.
+    // The outcome of the last use: false after OK in that showing (and before the first use), true
+    // otherwise, also when something else ended the dialog's loop.
     bool FontSizeCancelled() const { return fontSizeCancelled_; }
 
 public slots:
@@ -26,6 +27,9 @@ public slots:
     void Button2Click();
     void SpinEdit1Change();
     void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TForm3> ui_;

@@ -24,7 +24,7 @@
 
 namespace {
 
-enum class Way { Click, Accelerator, EnterOnButton, EscapeKey, CloseBox };
+enum class Way { Click, Accelerator, EnterOnButton, EscapeKey, CloseBox, LoopEndedFromOutside };
 
 void press(const QKeySequence& keys) {
     QWidget* const focused = QApplication::focusWidget();
@@ -57,6 +57,9 @@ void leaveBy(Way way, QPushButton& button) {
         break;
     case Way::CloseBox:
         button.window()->close();
+        break;
+    case Way::LoopEndedFromOutside: // as a log-off ends every loop: no button, no close event
+        button.window()->hide();
         break;
     }
 }
@@ -439,6 +442,7 @@ void DialogsTest::fontSizeOutcome_data() {
     QTest::newRow("Enter on Cancel") << Way::EnterOnButton << QByteArray("Button2") << true;
     QTest::newRow("Escape") << Way::EscapeKey << QByteArray("Button2") << true;
     QTest::newRow("close box") << Way::CloseBox << QByteArray("Button2") << true;
+    QTest::newRow("loop ended from outside") << Way::LoopEndedFromOutside << QByteArray("Button1") << true;
 }
 
 void DialogsTest::fontSizeOutcome() {
