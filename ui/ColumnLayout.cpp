@@ -16,15 +16,21 @@ int roundHalfToEven(double value) {
     return static_cast<int>(down);
 }
 
+// Damaged settings can hold any bit pattern; only what a real layout measured is used as it is.
+double usableRatio(double ratio, int column) {
+    const bool usable = ratio == 0.0 || (ratio >= MinUsableRatio && ratio <= MaxUsableRatio);
+    return usable ? ratio : FirstStartRatios[static_cast<std::size_t>(column)];
+}
+
 } // namespace
 
 ColumnWidths layoutColumns(int clientWidth, const ColumnRatios& ratios) {
     ColumnWidths widths{};
     int used = 0;
     for (int column = 0; column < RatioCount; ++column) {
-        const double ratio = ratios[static_cast<std::size_t>(column)];
+        const double ratio = usableRatio(ratios[static_cast<std::size_t>(column)], column);
         const double target = ratio == 0.0 ? 10.0 : clientWidth / ratio;
-        widths[static_cast<std::size_t>(column)] = roundHalfToEven(target);
+        widths[static_cast<std::size_t>(column)] = roundHalfToEven(std::min(target, double{MaxColumnWidth}));
         used += widths[static_cast<std::size_t>(column)];
     }
     widths[RatioCount] = std::max(0, clientWidth - used - 8);

@@ -236,7 +236,7 @@ void TForm1::setPrintSize(int points) {
     PrintFontSize = points;
 }
 void TForm1::setFontSize(int points) {
-    setGridFontPixels(ui::pointsToPixels(points, screenDpi()));
+    setGridFontPixels(ui::pointsToPixels(ui::drawablePoints(points), screenDpi()));
 }
 
 settings::ViewState TForm1::viewState() const {
@@ -497,7 +497,7 @@ void TForm1::Schriftgre1Click() {
     if (Form3->FontSizeCancelled()) {
         return;
     }
-    setGridFontPixels(ui::pointsToPixels(Form3->value(), screenDpi()));
+    setGridFontPixels(ui::pointsToPixels(ui::drawablePoints(Form3->value()), screenDpi()));
     applyRowHeightRule();
 }
 
@@ -527,7 +527,7 @@ void TForm1::Listedrucken1Click() {
             return;
         }
         printer_->setPrintRange(QPrinter::AllPages);
-        listPrinter_.print(model_.table(), *ui_->editor, *printer_, PrintFontSize);
+        listPrinter_.print(model_.table(), *ui_->editor, *printer_, ui::drawablePoints(PrintFontSize));
     } catch (const std::runtime_error& error) {
         ui::showErrorBox(this, QString::fromUtf8(error.what()));
     }

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <limits>
+
 namespace {
 
 using ui::ColumnRatios;
@@ -45,6 +48,33 @@ TEST(ColumnLayout, ZeroWidthKeepsThePreviousRatio) {
     EXPECT_EQ(measured[1], 632.0 / 63);
 }
 
+// What a damaged settings file can hold for a ratio: each column laid out as at the first start.
+class DamagedRatio : public testing::TestWithParam<double> {};
+
+TEST_P(DamagedRatio, LaysItsColumnOutWithTheFirstStartRatio) {
+    for (std::size_t column = 0; column < ui::RatioCount; ++column) {
+        ColumnRatios ratios = ui::FirstStartRatios;
+        ratios[column] = GetParam();
+        EXPECT_EQ(ui::layoutColumns(632, ratios), ui::layoutColumns(632, ui::FirstStartRatios)) << column;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ColumnLayout, DamagedRatio,
+                         testing::Values(std::numeric_limits<double>::quiet_NaN(),
+                                         std::numeric_limits<double>::infinity(),
+                                         -std::numeric_limits<double>::infinity(), -5.0,
+                                         -std::numeric_limits<double>::denorm_min(),
+                                         std::numeric_limits<double>::denorm_min(), 1e-4, 2e6, 1e308,
+                                         std::numeric_limits<double>::max()));
+
+TEST(ColumnLayout, ExtremeButUsableRatiosStayWithinTheWidthsAWindowHolds) {
+    EXPECT_EQ(ui::layoutColumns(632, {1e-3, 1e6, 10.0, 5.0, 6.0, 5.0})[0], 632'000);
+    EXPECT_EQ(ui::layoutColumns(632, {1e-3, 1e6, 10.0, 5.0, 6.0, 5.0})[1], 0);
+    const ColumnWidths widest = ui::layoutColumns(INT_MAX, {1e-3, 1e-3, 1e-3, 1e-3, 1e-3, 1e-3});
+    EXPECT_EQ(widest[0], ui::MaxColumnWidth);
+    EXPECT_EQ(widest[6], INT_MAX - 6 * ui::MaxColumnWidth - 8);
+}
+
 TEST(FontSize, PointsAndPixelsAt96Dpi) {
     EXPECT_EQ(ui::pointsToPixels(8, 96), 11);
     EXPECT_EQ(ui::pointsToPixels(10, 96), 13);
@@ -52,6 +82,14 @@ TEST(FontSize, PointsAndPixelsAt96Dpi) {
     EXPECT_EQ(ui::pixelsToPoints(10, 96), 8); // 7.5 rounds away from zero
     EXPECT_EQ(ui::rowHeightFor(ui::pointsToPixels(72, 96)), 102);
     EXPECT_EQ(ui::rowHeightFor(-10), 16);
+}
+
+TEST(FontSize, StoredSizesBecomeWhatTheToolkitCanDraw) {
+    const std::pair<int, int> pointsAndPixels[] = {{INT_MIN, 1}, {-1, 1},      {0, 1},         {1, 1},
+                                                   {1000, 1333}, {1001, 1333}, {INT_MAX, 1333}};
+    for (const auto& [points, pixels] : pointsAndPixels) {
+        EXPECT_EQ(ui::pointsToPixels(ui::drawablePoints(points), 96), pixels) << points;
+    }
 }
 
 TEST(CellText, EveryByteSurvivesTheWidgets) {

@@ -1,13 +1,19 @@
 // The settings at start and at close, through the real main window.
 #include "MainWindowRun.h"
 #include "support/ModalDriver.h"
+#include "ui/AddressGrid.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
 
+#include <QHeaderView>
+
+#include <climits>
+#include <cmath>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -58,6 +64,8 @@ private slots:
     void comboOutsideTheItemsFallsBackAtActivation();
     void fontSizeRoundTripsThroughPoints();
     void unwritableSettingsDoNotTrapTheUser();
+    void damagedValuesStillStartAWorkingWindow_data();
+    void damagedValuesStillStartAWorkingWindow();
 };
 
 void WindowSettingsTest::firstStartCentresAndTheCloseWritesAllValues() {
@@ -150,6 +158,38 @@ void WindowSettingsTest::unwritableSettingsDoNotTrapTheUser() {
     std::ofstream(run.settingsFile().parent_path()) << "in the way";
     clickInNextModal(QStringLiteral("OK"));
     QVERIFY(run.close());
+}
+
+void WindowSettingsTest::damagedValuesStillStartAWorkingWindow_data() {
+    QTest::addColumn<quint32>("extreme"); // for "combo", "printsize" and "fontsize"
+    QTest::addColumn<int>("rowHeight");
+    QTest::newRow("lowest") << static_cast<quint32>(INT_MIN) << 7;     // 1 point, 1 pixel
+    QTest::newRow("highest") << static_cast<quint32>(INT_MAX) << 1339; // 1,000 points, 1,333 pixels
+}
+
+void WindowSettingsTest::damagedValuesStillStartAWorkingWindow() {
+    QFETCH(quint32, extreme);
+    QFETCH(int, rowHeight);
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    MainWindowRun run;
+    run.writeSettings(key(dword("windowstate", 0) + dword("left", 10) + dword("top", 40) +
+                          dword("width", 700) + dword("height", 300) + dword("combo", extreme) +
+                          ratio("g1", std::numeric_limits<double>::quiet_NaN()) + ratio("g2", infinity) +
+                          ratio("g3", -infinity) + ratio("g4", -5) + ratio("g5", 1e308) +
+                          ratio("g6", 5e-324) + dword("printsize", extreme) + dword("fontsize", extreme)));
+    TForm1& form = run.start();
+    QCOMPARE(form.windowTitle(), QStringLiteral("Numberwell V1.0 "));
+    QCOMPARE(run.combo().currentIndex(), 0);
+    QCOMPARE(form.rowHeight(), rowHeight);
+    const ui::ColumnWidths firstStart = ui::layoutColumns(form.width(), ui::FirstStartRatios);
+    for (int column = 0; column < ui::RatioCount; ++column) {
+        QCOMPARE(run.grid().horizontalHeader()->sectionSize(column),
+                 firstStart[static_cast<std::size_t>(column)]);
+        QVERIFY(std::isfinite(form.columnRatios()[static_cast<std::size_t>(column)]));
+    }
+    QVERIFY(run.close());
+    // Made safe where it is used, the user's print size is written back as it was read.
+    QVERIFY(run.settings().contains(dword("printsize", extreme)));
 }
 
 QTEST_MAIN(WindowSettingsTest)
