@@ -30,7 +30,7 @@ bool runningAsRoot() {
 
 #define SKIP_AS_ROOT()                                                                                       \
     if (runningAsRoot())                                                                                     \
-    GTEST_SKIP() << "root ignores file permissions, so this failure cannot be staged"
+    GTEST_SKIP() << "root ignores file permissions: AddressFileTest.PermissionFaultsAsNobody runs this"
 
 AddressTable tableOf(std::initializer_list<Record> records) {
     AddressTable table;
