@@ -115,6 +115,7 @@ private:
         Watched& added = watched_.emplace_back();
         added.window = &window;
         added.deadline = QDeadlineTimer(ModalTimeoutMs);
+        added.where = std::source_location::current(); // no test asked for it
         return added;
     }
 
