@@ -1,0 +1,36 @@
+#pragma once
+
+#include "exchange/Contacts.h"
+#include "exchange/Utf8.h"
+
+#include <ostream>
+#include <string>
+
+namespace exchange {
+
+// A contact as one readable line: the fields in UTF-8 between '|', as the address file lays them out.
+inline std::string listingLine(const ContactFields& contact) {
+    std::string line;
+    for (std::size_t column = 0; column < contact.size(); ++column) {
+        line += (column == 0 ? "" : "|") + utf8FromWindows1252(contact[column]);
+    }
+    return line;
+}
+
+// The summary, then every contact, then every reason for a skip, one a line.
+inline std::string listing(const ReadResult& result) {
+    std::string text = summaryText(result) + "\n";
+    for (const ContactFields& contact : result.contacts) {
+        text += listingLine(contact) + "\n";
+    }
+    for (const std::string& reason : result.skipped) {
+        text += "skipped: " + reason + "\n";
+    }
+    return text;
+}
+
+inline void PrintTo(const ContactFields& contact, std::ostream* out) {
+    *out << '"' << listingLine(contact) << '"';
+}
+
+} // namespace exchange
