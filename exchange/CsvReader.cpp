@@ -65,7 +65,7 @@ public:
             }
         }
         // Home addresses first: this is a personal list.
-        std::ranges::stable_partition(addresses_, [](const AddressColumns& address) {
+        std::stable_partition(addresses_.begin(), addresses_.end(), [](const AddressColumns& address) {
             return address.group.find("home") != std::string::npos;
         });
     }

@@ -7,6 +7,15 @@ namespace exchange {
 namespace {
 
 constexpr std::string_view Separator = " / ";
+constexpr std::string_view Scheme = "tel:";
+
+std::string_view number(std::string_view part) {
+    part = trimmed(part);
+    while (startsWithIgnoringAsciiCase(part, Scheme)) {
+        part = trimmed(part.substr(Scheme.size()));
+    }
+    return part;
+}
 
 } // namespace
 
@@ -14,7 +23,7 @@ std::vector<std::string_view> telephoneParts(std::string_view field) {
     std::vector<std::string_view> parts;
     while (true) {
         const std::size_t end = field.find(Separator);
-        const std::string_view part = trimmed(field.substr(0, end));
+        const std::string_view part = number(field.substr(0, end));
         if (!part.empty()) {
             parts.push_back(part);
         }

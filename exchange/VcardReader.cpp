@@ -2,6 +2,7 @@
 
 #include "FullName.h"
 #include "PostalAddress.h"
+#include "Telephones.h"
 #include "Text.h"
 #include "Utf8.h"
 #include "VcardLines.h"
@@ -101,13 +102,6 @@ ParameterFacts factsOf(const std::vector<Parameter>& parameters) {
     return facts;
 }
 
-std::string withoutScheme(std::string text, std::string_view scheme) {
-    if (startsWithIgnoringAsciiCase(text, scheme)) {
-        text.erase(0, scheme.size());
-    }
-    return text;
-}
-
 struct CardProperty {
     Known name;
     std::string value; // UTF-8, still escaped
@@ -154,7 +148,7 @@ public:
         }
         text[column::Telephone] = joinNonEmpty(numbers, " / ");
         if (const CardProperty* email = preferred(Known::Email)) {
-            text[column::Email] = emailOf(*email);
+            text[column::Email] = vcardText(email->value);
         }
         std::vector<std::string> notes;
         for (const CardProperty& property : properties_) {
@@ -189,14 +183,7 @@ private:
         return vcardText(nickname.value, listJoiner(", "));
     }
 
-    // 4.0 writes numbers as tel: addresses.
-    static std::string telephoneOf(const CardProperty& tel) {
-        return std::string(trimmed(withoutScheme(vcardText(tel.value), "tel:")));
-    }
-
-    static std::string emailOf(const CardProperty& email) {
-        return withoutScheme(vcardText(email.value), "mailto:");
-    }
+    static std::string telephoneOf(const CardProperty& tel) { return tidyTelephones(vcardText(tel.value)); }
 
     void setName(ContactText& text) const {
         if (const CardProperty* n = first(Known::N)) {
@@ -232,7 +219,7 @@ private:
             case Known::Tel:
                 return telephoneOf(property) == fullName;
             case Known::Email:
-                return trimmed(emailOf(property)) == fullName;
+                return trimmed(vcardText(property.value)) == fullName;
             default:
                 return false;
             }
