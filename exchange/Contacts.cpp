@@ -13,21 +13,15 @@ namespace {
 // The summary names only the first few reasons, so that it stays one short line.
 constexpr std::size_t ReasonsShown = 3;
 
-// vCard 4.0 may write an e-mail address as a mailto: link.
-std::string withoutMailto(std::string email) {
-    constexpr std::string_view Scheme = "mailto:";
-    std::size_t start = 0;
-    while (startsWithIgnoringAsciiCase(std::string_view(email).substr(start), Scheme)) {
-        start += Scheme.size();
-    }
-    return email.substr(start);
-}
-
 std::string counted(std::size_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
 } // namespace
+
+std::string_view withoutMailto(std::string_view email) {
+    return withoutPrefix(email, "mailto:");
+}
 
 bool isBlank(const ContactView& contact) {
     return std::ranges::all_of(contact, [](std::string_view field) { return field.empty(); });
@@ -69,7 +63,7 @@ void ContactCollector::add(const ContactText& text, std::string_view place) {
     }
     // After the fit: what it drops or replaces could hide a prefix from an earlier look.
     fields[column::Telephone] = tidyTelephones(fields[column::Telephone]);
-    fields[column::Email] = withoutMailto(std::move(fields[column::Email]));
+    fields[column::Email] = withoutMailto(fields[column::Email]);
     if (std::ranges::all_of(fields, [](const std::string& field) { return field.empty(); })) {
         skip(std::string(place) + " has nothing the address list can hold");
         return;

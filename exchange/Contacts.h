@@ -27,6 +27,9 @@ inline constexpr std::size_t Email = book::EmailColumn;
 inline constexpr std::size_t Note = 6;
 } // namespace column
 
+// vCard 4.0 may write an e-mail address as a mailto: link.
+std::string_view withoutMailto(std::string_view email);
+
 // All seven fields empty: such a row stands for the empty list and is not exchanged.
 bool isBlank(const ContactView& contact);
 

@@ -50,16 +50,18 @@ private:
         while (!result_.bytes.empty() && result_.bytes.back() == ' ') {
             result_.bytes.pop_back();
         }
-        breakPending_ = !result_.bytes.empty();
+        afterBreak_ = true;
     }
 
     void addByte(unsigned char byte) {
-        if (breakPending_) {
+        if (afterBreak_) {
             if (byte == ' ') {
                 return;
             }
-            result_.bytes += "; ";
-            breakPending_ = false;
+            if (!result_.bytes.empty()) {
+                result_.bytes += "; ";
+            }
+            afterBreak_ = false;
         }
         if (byte == '|') {
             result_.changed = true;
@@ -70,7 +72,7 @@ private:
 
     // A decomposed accent joins its letter where the code page has the pair as one letter; else it goes.
     void addMark(char32_t mark) {
-        if (!breakPending_ && !result_.bytes.empty()) {
+        if (!afterBreak_ && !result_.bytes.empty()) {
             const auto base = static_cast<unsigned char>(result_.bytes.back());
             if (const auto letter = composedLetter(base, mark)) {
                 result_.bytes.back() = static_cast<char>(*letter);
@@ -81,7 +83,7 @@ private:
     }
 
     StorableText result_;
-    bool breakPending_ = false;
+    bool afterBreak_ = false;
 };
 
 } // namespace

@@ -9,6 +9,7 @@ namespace {
 constexpr std::string_view Separator = " / ";
 constexpr std::string_view Scheme = "tel:";
 
+// "tel: tel:1" is the number 1 too, so that a number read once reads the same again.
 std::string_view number(std::string_view part) {
     part = trimmed(part);
     while (startsWithIgnoringAsciiCase(part, Scheme)) {

@@ -26,6 +26,13 @@ bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
     return text.size() >= prefix.size() && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
+std::string_view withoutPrefix(std::string_view text, std::string_view prefix) {
+    while (!prefix.empty() && startsWithIgnoringAsciiCase(text, prefix)) {
+        text.remove_prefix(prefix.size());
+    }
+    return text;
+}
+
 std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) {

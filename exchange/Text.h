@@ -11,6 +11,9 @@ std::string lowerAscii(std::string_view text);
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
 
+// Without the prefix, in any case, however often it comes.
+std::string_view withoutPrefix(std::string_view text, std::string_view prefix);
+
 // Without the blanks and tabs at either end.
 std::string_view trimmed(std::string_view text);
 

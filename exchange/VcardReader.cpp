@@ -219,7 +219,7 @@ private:
             case Known::Tel:
                 return telephoneOf(property) == fullName;
             case Known::Email:
-                return trimmed(vcardText(property.value)) == fullName;
+                return trimmed(withoutMailto(vcardText(property.value))) == fullName;
             default:
                 return false;
             }
