@@ -130,8 +130,7 @@ private:
         std::vector<std::string> texts;
         for (const auto& [column, columnRole] : roles_) {
             if (columnRole == role) {
-                texts.emplace_back(role == CsvRole::Telephone ? trimmed(cell(fields, column))
-                                                              : cell(fields, column));
+                texts.emplace_back(cell(fields, column));
             }
         }
         return texts;
