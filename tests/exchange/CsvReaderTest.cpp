@@ -47,42 +47,40 @@ INSTANTIATE_TEST_SUITE_P(Headings, CsvHeadingTest,
                                          HeadingCase{"Organization 1 - Name", CsvRole::Company, ""},
                                          HeadingCase{"Birthday", std::nullopt, ""}));
 
-struct CsvCase {
-    const char* name;
-    std::string_view csv;
-    std::string_view listing; // summary, contacts, skips; see Listing.h
-};
-
-class CsvReaderTest : public testing::TestWithParam<CsvCase> {};
+class CsvReaderTest : public testing::TestWithParam<exchange::ListingCase> {};
 
 TEST_P(CsvReaderTest, Reads) {
-    EXPECT_EQ(exchange::listing(exchange::readCsv(GetParam().csv)), GetParam().listing);
+    EXPECT_EQ(exchange::listing(exchange::readCsv(GetParam().input)), GetParam().listing);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CsvReaderTest,
     testing::Values(
-        CsvCase{"SeparatorFromTheHeadingLine", "Name;First Name;Notes;\"a,b,c,d\"\r\nA;B,C;D\r\n",
-                "1 contact added\nA|B,C|||||D\n"},
-        CsvCase{"TabsToo", "Last Name\tPhone\nA\t1\n", "1 contact added\nA||||1||\n"},
-        CsvCase{"SeparatorNamedFirst", "sep=|\nName|Vorname\nA|B\n", "1 contact added\nA|B|||||\n"},
-        CsvCase{"QuotesOnlyAtTheStartOfAField", "Name,Note\n\"A\"\"1\"x,5\"\n",
-                "1 contact added\nA\"1x||||||5\"\n"},
-        CsvCase{"NameAloneIsTheWholeName", "Name,Phone\nAnn Miller,1\n",
-                "1 contact added\nMiller|Ann|||1||\n"},
-        CsvCase{"NameBesideLastNameToo", "Name,Last Name\nAnn Miller,\n",
-                "1 contact added\nMiller|Ann|||||\n"},
-        CsvCase{"HomeAddressBeforeWork", "Work City,Home City,Home Street\nX,Bonn,Weg 1\n,,\nY,,\n",
-                "2 contacts added\n|||Weg 1, Bonn|||\n|||Y|||\n"},
-        CsvCase{"LinesCountedThroughQuotedBreaks", "Name,Note\nA,\"1\n2\"\nB,\"open\nC,3\n",
-                "1 contact added, 1 changed to fit the address list, 1 skipped: line 4 opens a quote that is "
-                "never closed, so the rest of the file was not read\nA||||||1; 2\nskipped: line 4 opens a "
-                "quote that is never closed, so the rest of the file was not read\n"},
-        CsvCase{
+        exchange::ListingCase{"SeparatorFromTheHeadingLine",
+                              "Name;First Name;Notes;\"a,b,c,d\"\r\nA;B,C;D\r\n",
+                              "1 contact added\nA|B,C|||||D\n"},
+        exchange::ListingCase{"TabsToo", "Last Name\tPhone\nA\t1\n", "1 contact added\nA||||1||\n"},
+        exchange::ListingCase{"SeparatorNamedFirst", "sep=|\nName|Vorname\nA|B\n",
+                              "1 contact added\nA|B|||||\n"},
+        exchange::ListingCase{"QuotesOnlyAtTheStartOfAField", "Name,Note\n\"A\"\"1\"x,5\"\n",
+                              "1 contact added\nA\"1x||||||5\"\n"},
+        exchange::ListingCase{"NameAloneIsTheWholeName", "Name,Phone\nAnn Miller,1\n",
+                              "1 contact added\nMiller|Ann|||1||\n"},
+        exchange::ListingCase{"NameBesideLastNameToo", "Name,Last Name\nAnn Miller,\n",
+                              "1 contact added\nMiller|Ann|||||\n"},
+        exchange::ListingCase{"HomeAddressBeforeWork",
+                              "Work City,Home City,Home Street\nX,Bonn,Weg 1\n,,\nY,,\n",
+                              "2 contacts added\n|||Weg 1, Bonn|||\n|||Y|||\n"},
+        exchange::ListingCase{
+            "LinesCountedThroughQuotedBreaks", "Name,Note\nA,\"1\n2\"\nB,\"open\nC,3\n",
+            "1 contact added, 1 changed to fit the address list, 1 skipped: line 4 opens a quote that is "
+            "never closed, so the rest of the file was not read\nA||||||1; 2\nskipped: line 4 opens a "
+            "quote that is never closed, so the rest of the file was not read\n"},
+        exchange::ListingCase{
             "NoKnownColumn", "\n\nFoo,Bar\n1,2\n",
             "No contacts added: line 3 names none of the known columns (such as Name, First Name, Phone or "
             "E-mail)\n"},
-        CsvCase{"OnlyBlankLines", "\r\n ,\r\n", "No contacts found\n"}),
-    [](const testing::TestParamInfo<CsvCase>& info) { return std::string(info.param.name); });
+        exchange::ListingCase{"OnlyBlankLines", "\r\n ,\r\n", "No contacts found\n"}),
+    exchange::caseName);
 
 } // namespace

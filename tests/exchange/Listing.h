@@ -3,6 +3,8 @@
 #include "exchange/Contacts.h"
 #include "exchange/Utf8.h"
 
+#include <gtest/gtest.h>
+
 #include <ostream>
 #include <string>
 
@@ -27,6 +29,17 @@ inline std::string listing(const ReadResult& result) {
         text += "skipped: " + reason + "\n";
     }
     return text;
+}
+
+// A reader's case: a file and the listing it should give.
+struct ListingCase {
+    const char* name;
+    std::string input;
+    std::string listing;
+};
+
+inline std::string caseName(const testing::TestParamInfo<ListingCase>& info) {
+    return info.param.name;
 }
 
 inline void PrintTo(const ContactFields& contact, std::ostream* out) {

@@ -6,16 +6,10 @@
 
 namespace {
 
-struct CardCase {
-    const char* name;
-    std::string vcards;
-    std::string listing; // summary, contacts, skips; see Listing.h
-};
-
-class VcardReaderTest : public testing::TestWithParam<CardCase> {};
+class VcardReaderTest : public testing::TestWithParam<exchange::ListingCase> {};
 
 TEST_P(VcardReaderTest, Reads) {
-    EXPECT_EQ(exchange::listing(exchange::readVcards(GetParam().vcards)), GetParam().listing);
+    EXPECT_EQ(exchange::listing(exchange::readVcards(GetParam().input)), GetParam().listing);
 }
 
 std::string card(std::string_view version, std::string_view lines) {
@@ -45,33 +39,36 @@ const std::string Escapes = card("3.0", "N:Back\\\\slash;Semi\\;colon\r\nNOTE:a\
 INSTANTIATE_TEST_SUITE_P(
     Cases, VcardReaderTest,
     testing::Values(
-        CardCase{"FoldedLinesJoinEvenInsideACharacter", Folded,
-                 "1 contact added\nLang|Juli\xC3\xA4|||||a b\n"},
-        CardCase{"AnyLineEndWorks", LineEnds, "2 contacts added\nCr|A|||||\nLf|B|||||\n"},
-        CardCase{
+        exchange::ListingCase{"FoldedLinesJoinEvenInsideACharacter", Folded,
+                              "1 contact added\nLang|Juli\xC3\xA4|||||a b\n"},
+        exchange::ListingCase{"AnyLineEndWorks", LineEnds, "2 contacts added\nCr|A|||||\nLf|B|||||\n"},
+        exchange::ListingCase{
             "CommasAreListsFromVersion3On", Lists21 + Lists40,
             "2 contacts added\nDoe|John,Paul||Main St,4, Town|||\nDoe|John Paul Jim||Main St, 4, Town|||\n"},
-        CardCase{"PreferredAddressAndEmailWin", Preferred,
-                 "3 contacts added\nP|A||Two||b@x|\nP|B||||b@x|\nP|C||||b@x|\n"},
-        CardCase{"FullNameSplitWhereNoNameParts", FullNames,
-                 "5 contacts added\nMiller|Ann Marie|||||\nMiller|Ann|||||\nCher||||||\n"
-                 "Acme Ltd||||||\nRote Rose||||||\n"},
-        CardCase{"FullNameThatStandsInForANameIsNoName", StandIns,
-                 "3 contacts added\n||||+49 30 1||\n|||||x@y.example|\nBob's Bikes||Bob||||\n"},
-        CardCase{"CharsetsAndUnlabelledWindowsText", Charsets,
-                 "2 contacts added\n\xE2\x82\xACuro|\xC3\xA9|||||unlabelled \xC3\xBC\n\xC3\xBC=|x|||||\n"},
-        CardCase{"EscapesUndone", Escapes,
-                 "1 contact added, 1 changed to fit the address list\nBack\\slash|Semi;colon|||||a,b; c; d "
-                 "C:\\temp\\\n"},
-        CardCase{"LabelWhereNoAddress", card("3.0", "N:L;M\r\nLABEL;TYPE=HOME:Gasse 1\\n1010 Wien\r\n"),
-                 "1 contact added, 1 changed to fit the address list\nL|M||Gasse 1; 1010 Wien|||\n"},
-        CardCase{"EncodedBlocksIgnored", card("3.0", "N:B;C\r\nNOTE;ENCODING=b:SGFsbG8=\r\n"),
-                 "1 contact added\nB|C|||||\n"},
-        CardCase{"ByteOrderMarkAndGroupsIgnored", "\xEF\xBB\xBF" + card("3.0", "item7.N:G;H\r\n"),
-                 "1 contact added\nG|H|||||\n"},
-        CardCase{"EmptyFile", "\r\n \r\n", "No contacts found\n"},
-        CardCase{"NotAVcard", "Name,Phone\r\nAnn,1\r\n",
-                 "No contacts added: the file holds no vCard (no line BEGIN:VCARD)\n"}),
-    [](const testing::TestParamInfo<CardCase>& info) { return std::string(info.param.name); });
+        exchange::ListingCase{"PreferredAddressAndEmailWin", Preferred,
+                              "3 contacts added\nP|A||Two||b@x|\nP|B||||b@x|\nP|C||||b@x|\n"},
+        exchange::ListingCase{"FullNameSplitWhereNoNameParts", FullNames,
+                              "5 contacts added\nMiller|Ann Marie|||||\nMiller|Ann|||||\nCher||||||\n"
+                              "Acme Ltd||||||\nRote Rose||||||\n"},
+        exchange::ListingCase{"FullNameThatStandsInForANameIsNoName", StandIns,
+                              "3 contacts added\n||||+49 30 1||\n|||||x@y.example|\nBob's Bikes||Bob||||\n"},
+        exchange::ListingCase{
+            "CharsetsAndUnlabelledWindowsText", Charsets,
+            "2 contacts added\n\xE2\x82\xACuro|\xC3\xA9|||||unlabelled \xC3\xBC\n\xC3\xBC=|x|||||\n"},
+        exchange::ListingCase{
+            "EscapesUndone", Escapes,
+            "1 contact added, 1 changed to fit the address list\nBack\\slash|Semi;colon|||||a,b; c; d "
+            "C:\\temp\\\n"},
+        exchange::ListingCase{
+            "LabelWhereNoAddress", card("3.0", "N:L;M\r\nLABEL;TYPE=HOME:Gasse 1\\n1010 Wien\r\n"),
+            "1 contact added, 1 changed to fit the address list\nL|M||Gasse 1; 1010 Wien|||\n"},
+        exchange::ListingCase{"EncodedBlocksIgnored", card("3.0", "N:B;C\r\nNOTE;ENCODING=b:SGFsbG8=\r\n"),
+                              "1 contact added\nB|C|||||\n"},
+        exchange::ListingCase{"ByteOrderMarkAndGroupsIgnored",
+                              "\xEF\xBB\xBF" + card("3.0", "item7.N:G;H\r\n"), "1 contact added\nG|H|||||\n"},
+        exchange::ListingCase{"EmptyFile", "\r\n \r\n", "No contacts found\n"},
+        exchange::ListingCase{"NotAVcard", "Name,Phone\r\nAnn,1\r\n",
+                              "No contacts added: the file holds no vCard (no line BEGIN:VCARD)\n"}),
+    exchange::caseName);
 
 } // namespace
