@@ -16,9 +16,12 @@ namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
-// With the mark the file is UTF-8; without it, UTF-8 when it is valid UTF-8, else the Windows code
-// page a spreadsheet saved it in.
+// With a mark the file is UTF-8 or UTF-16; without, UTF-8 when it is valid UTF-8, else the Windows
+// code page a spreadsheet saved it in.
 std::string utf8Text(std::string_view bytes) {
+    if (std::optional<std::string> fromUtf16 = utf8FromMarkedUtf16(bytes)) {
+        return std::move(*fromUtf16);
+    }
     if (bytes.starts_with(ByteOrderMark)) {
         return std::string(bytes.substr(ByteOrderMark.size()));
     }

@@ -118,6 +118,32 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+std::optional<std::string> utf8FromMarkedUtf16(std::string_view bytes) {
+    const bool littleEndian = bytes.starts_with("\xFF\xFE");
+    if (!littleEndian && !bytes.starts_with("\xFE\xFF")) {
+        return std::nullopt;
+    }
+    const auto unitAt = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(littleEndian ? first | second << 8 : first << 8 | second);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        char32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size() && unitAt(i + 2) >= 0xDC00 &&
+            unitAt(i + 2) <= 0xDFFF) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 2) - 0xDC00);
+            i += 2;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            unit = ReplacementCharacter;
+        }
+        appendUtf8(out, unit);
+    }
+    return out;
+}
+
 std::string utf8FromWindows1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ DecodedCharacter decodeUtf8At(std::string_view text, std::size_t position);
 void appendUtf8(std::string& out, char32_t character);
 
 bool isValidUtf8(std::string_view text);
+
+// UTF-16 text as UTF-8, when the bytes start with a UTF-16 byte order mark (as Windows programs
+// write "Unicode" files); nothing otherwise. Broken surrogates become U+FFFD.
+std::optional<std::string> utf8FromMarkedUtf16(std::string_view bytes);
 
 std::string utf8FromWindows1252(std::string_view bytes);
 

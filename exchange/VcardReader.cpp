@@ -258,7 +258,8 @@ bool isCardMark(const PropertyLine& line, std::string_view mark) {
 
 ReadResult readVcards(std::string_view bytes) {
     ContactCollector collector;
-    ContentLineReader lines(bytes);
+    const std::optional<std::string> fromUtf16 = utf8FromMarkedUtf16(bytes);
+    ContentLineReader lines(fromUtf16 ? std::string_view(*fromUtf16) : bytes);
     PropertyLine line;
     Card card;
     std::size_t cardCount = 0;

@@ -31,6 +31,17 @@ inline std::string listing(const ReadResult& result) {
     return text;
 }
 
+// Text as a Windows program's "Unicode" file: UTF-16 with its byte order mark.
+inline std::string markedUtf16(std::u16string_view text, bool littleEndian) {
+    std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+}
+
 // A reader's case: a file and the listing it should give.
 struct ListingCase {
     const char* name;

@@ -66,6 +66,9 @@ INSTANTIATE_TEST_SUITE_P(
                               "1 contact added\nB|C|||||\n"},
         exchange::ListingCase{"ByteOrderMarkAndGroupsIgnored",
                               "\xEF\xBB\xBF" + card("3.0", "item7.N:G;H\r\n"), "1 contact added\nG|H|||||\n"},
+        exchange::ListingCase{
+            "Utf16", exchange::markedUtf16(u"BEGIN:VCARD\r\nN:\u00dcnal;\U0001F600\xD800\r\nEND:VCARD", true),
+            "1 contact added, 1 changed to fit the address list\n\xC3\x9Cnal|??|||||\n"},
         exchange::ListingCase{"EmptyFile", "\r\n \r\n", "No contacts found\n"},
         exchange::ListingCase{"NotAVcard", "Name,Phone\r\nAnn,1\r\n",
                               "No contacts added: the file holds no vCard (no line BEGIN:VCARD)\n"}),
