@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 namespace exchange {
 
@@ -41,12 +42,20 @@ bool isBlankRow(const std::vector<std::string>& fields) {
     return std::ranges::all_of(fields, [](const std::string& field) { return trimmed(field).empty(); });
 }
 
-struct AddressColumns {
-    std::string group;
-    std::vector<std::pair<std::size_t, CsvRole>> columns;
+struct ColumnRole {
+    CsvRole role;
+    std::size_t address; // which of the file's addresses a part belongs to
 };
 
-// Where each kind of field is, worked out once from the heading line.
+// One address of a row, as its cells fill it.
+struct RowAddress {
+    std::size_t address;
+    PostalAddress parts;
+    std::string formatted;
+};
+
+// Where each kind of field is, worked out once from the heading line. A row costs only its own
+// cells, however many columns the heading names.
 class ColumnMap {
 public:
     explicit ColumnMap(const std::vector<std::string>& headings) {
@@ -61,28 +70,44 @@ public:
         // "Name" beside "First Name" is the family name; alone or beside "Last Name" it is the whole name.
         const CsvRole name =
             has(CsvRole::GivenName) && !has(CsvRole::FamilyName) ? CsvRole::FamilyName : CsvRole::FullName;
-        for (std::size_t column = 0; column < found.size(); ++column) {
-            if (found[column]) {
-                add(column, found[column]->role == CsvRole::Name ? name : found[column]->role,
-                    found[column]->group);
+        std::unordered_map<std::string, std::size_t> groups; // to its index, in order of appearance
+        for (const std::optional<CsvHeading>& heading : found) {
+            if (!heading) {
+                columns_.emplace_back();
+                continue;
             }
+            const auto group = groups.try_emplace(heading->group, groups.size()).first;
+            columns_.push_back(
+                ColumnRole{heading->role == CsvRole::Name ? name : heading->role, group->second});
         }
         // Home addresses first: this is a personal list.
-        std::stable_partition(addresses_.begin(), addresses_.end(), [](const AddressColumns& address) {
-            return address.group.find("home") != std::string::npos;
-        });
+        addressRanks_.resize(groups.size());
+        for (const auto& [group, index] : groups) {
+            addressRanks_[index] = (group.find("home") != std::string::npos ? 0 : groups.size()) + index;
+        }
+        slotOfAddress_.assign(groups.size(), NoSlot);
     }
 
-    bool empty() const { return roles_.empty() && addresses_.empty(); }
+    bool empty() const {
+        return std::ranges::none_of(columns_, [](const auto& column) { return column.has_value(); });
+    }
 
-    ContactText contact(const std::vector<std::string>& fields) const {
+    ContactText contact(const std::vector<std::string>& fields) {
+        Row row;
+        for (std::size_t column = 0; column < std::min(fields.size(), columns_.size()); ++column) {
+            if (columns_[column] && !fields[column].empty()) {
+                add(row, *columns_[column], fields[column]);
+            }
+        }
+        for (const RowAddress& address : row.addresses) {
+            slotOfAddress_[address.address] = NoSlot;
+        }
         ContactText text;
-        text[column::Name] = first(fields, CsvRole::FamilyName);
-        text[column::Firstname] =
-            joinNonEmpty({first(fields, CsvRole::GivenName), first(fields, CsvRole::MiddleName)}, " ");
-        if (text[column::Name].empty() && text[column::Firstname].empty()) {
-            const std::string fullName(trimmed(first(fields, CsvRole::FullName)));
-            const std::string company(trimmed(first(fields, CsvRole::Company)));
+        text[column::Name] = row.family;
+        text[column::Firstname] = joinNonEmpty({row.given, row.middle}, " ");
+        if (row.family.empty() && text[column::Firstname].empty()) {
+            const std::string fullName(trimmed(row.fullName));
+            const std::string company(trimmed(row.company));
             if (fullName.empty() || fullName == company) {
                 text[column::Name] = fullName.empty() ? company : fullName;
             } else {
@@ -91,72 +116,79 @@ public:
                 text[column::Firstname] = std::move(parts.given);
             }
         }
-        text[column::Alias] = first(fields, CsvRole::Nickname);
-        text[column::Address] = address(fields);
-        text[column::Telephone] = joinNonEmpty(all(fields, CsvRole::Telephone), " / ");
-        text[column::Email] = first(fields, CsvRole::Email);
-        text[column::Note] = joinNonEmpty(all(fields, CsvRole::Note), "; ");
+        text[column::Alias] = row.nickname;
+        text[column::Address] = address(row.addresses);
+        text[column::Telephone] = joinNonEmpty(row.numbers, " / ");
+        text[column::Email] = row.email;
+        text[column::Note] = joinNonEmpty(row.notes, "; ");
         return text;
     }
 
 private:
-    static bool isAddressPart(CsvRole role) {
-        return role >= CsvRole::FormattedAddress && role <= CsvRole::Country;
+    static constexpr std::size_t NoSlot = static_cast<std::size_t>(-1);
+
+    struct Row {
+        std::string family, given, middle, fullName, company, nickname, email;
+        std::vector<std::string> numbers, notes;
+        std::vector<RowAddress> addresses;
+    };
+
+    static void keepFirst(std::string& kept, const std::string& cell) {
+        if (kept.empty()) {
+            kept = cell;
+        }
     }
 
-    void add(std::size_t column, CsvRole role, const std::string& group) {
-        if (!isAddressPart(role)) {
-            roles_.emplace_back(column, role);
-            return;
+    void add(Row& row, const ColumnRole& column, const std::string& cell) {
+        switch (column.role) {
+        case CsvRole::FamilyName:
+            return keepFirst(row.family, cell);
+        case CsvRole::GivenName:
+            return keepFirst(row.given, cell);
+        case CsvRole::MiddleName:
+            return keepFirst(row.middle, cell);
+        case CsvRole::FullName:
+            return keepFirst(row.fullName, cell);
+        case CsvRole::Company:
+            return keepFirst(row.company, cell);
+        case CsvRole::Nickname:
+            return keepFirst(row.nickname, cell);
+        case CsvRole::Email:
+            return keepFirst(row.email, cell);
+        case CsvRole::Telephone:
+            return row.numbers.push_back(cell);
+        case CsvRole::Note:
+            return row.notes.push_back(cell);
+        default:
+            return addAddressPart(row, column, cell);
         }
-        auto address = std::ranges::find(addresses_, group, &AddressColumns::group);
-        if (address == addresses_.end()) {
-            address = addresses_.insert(addresses_.end(), AddressColumns{group, {}});
-        }
-        address->columns.emplace_back(column, role);
     }
 
-    static std::string_view cell(const std::vector<std::string>& fields, std::size_t column) {
-        return column < fields.size() ? std::string_view(fields[column]) : std::string_view{};
-    }
-
-    std::string first(const std::vector<std::string>& fields, CsvRole role) const {
-        for (const auto& [column, columnRole] : roles_) {
-            if (columnRole == role && !cell(fields, column).empty()) {
-                return std::string(cell(fields, column));
-            }
+    void addAddressPart(Row& row, const ColumnRole& column, const std::string& cell) {
+        std::size_t& slot = slotOfAddress_[column.address];
+        if (slot == NoSlot) {
+            slot = row.addresses.size();
+            row.addresses.push_back({column.address, {}, {}});
         }
-        return {};
-    }
-
-    std::vector<std::string> all(const std::vector<std::string>& fields, CsvRole role) const {
-        std::vector<std::string> texts;
-        for (const auto& [column, columnRole] : roles_) {
-            if (columnRole == role) {
-                texts.emplace_back(cell(fields, column));
-            }
-        }
-        return texts;
+        RowAddress& address = row.addresses[slot];
+        appendPart(column.role == CsvRole::FormattedAddress ? address.formatted
+                                                            : partOf(address.parts, column.role),
+                   cell);
     }
 
     // The first address of the row that has anything, from its parts or else as written out whole.
-    std::string address(const std::vector<std::string>& fields) const {
-        for (const AddressColumns& address : addresses_) {
-            PostalAddress parts;
-            std::string formatted;
-            for (const auto& [column, role] : address.columns) {
-                appendPart(role == CsvRole::FormattedAddress ? formatted : partOf(parts, role),
-                           cell(fields, column));
-            }
-            std::string line = letterLine(parts);
-            if (!line.empty()) {
-                return line;
-            }
-            if (!formatted.empty()) {
-                return formatted;
+    std::string address(const std::vector<RowAddress>& addresses) const {
+        const RowAddress* best = nullptr;
+        for (const RowAddress& address : addresses) {
+            if (best == nullptr || addressRanks_[address.address] < addressRanks_[best->address]) {
+                best = &address;
             }
         }
-        return {};
+        if (best == nullptr) {
+            return {};
+        }
+        std::string line = letterLine(best->parts);
+        return line.empty() ? best->formatted : line;
     }
 
     static std::string& partOf(PostalAddress& parts, CsvRole role) {
@@ -180,13 +212,12 @@ private:
 
     // "Street 2" and "Street 3" go after the first street line.
     static void appendPart(std::string& part, std::string_view text) {
-        if (!text.empty()) {
-            part += (part.empty() ? "" : ", ") + std::string(text);
-        }
+        part += (part.empty() ? "" : ", ") + std::string(text);
     }
 
-    std::vector<std::pair<std::size_t, CsvRole>> roles_;
-    std::vector<AddressColumns> addresses_;
+    std::vector<std::optional<ColumnRole>> columns_;
+    std::vector<std::size_t> addressRanks_;
+    std::vector<std::size_t> slotOfAddress_; // during a row: where an address is in Row::addresses
 };
 
 } // namespace
@@ -195,7 +226,9 @@ ReadResult readCsv(std::string_view bytes) {
     ContactCollector collector;
     const std::string text = utf8Text(bytes);
     const std::optional<char> named = namedSeparator(text);
-    CsvRecordReader records(text, named ? *named : detectSeparator(text));
+    // Blank lines before the headings say nothing about the separator.
+    const std::size_t firstText = std::min(text.find_first_not_of("\r\n"), text.size());
+    CsvRecordReader records(text, named ? *named : detectSeparator(std::string_view(text).substr(firstText)));
     if (named) {
         records.skipLine();
     }
@@ -207,7 +240,7 @@ ReadResult readCsv(std::string_view bytes) {
     if (outcome == CsvRecordReader::Outcome::End) {
         return collector.take(); // nothing but blank lines
     }
-    const ColumnMap columns(fields);
+    ColumnMap columns(fields);
     if (outcome == CsvRecordReader::Outcome::UnclosedQuote || columns.empty()) {
         collector.fail("line " + std::to_string(line) + " names none of the known columns (such as Name, " +
                        "First Name, Phone or E-mail)");

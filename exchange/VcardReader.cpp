@@ -140,23 +140,11 @@ public:
             text[column::Alias] = nicknameOf(*nickname);
         }
         text[column::Address] = address();
-        std::vector<std::string> numbers;
-        for (const CardProperty& property : properties_) {
-            if (property.name == Known::Tel) {
-                numbers.push_back(telephoneOf(property));
-            }
-        }
-        text[column::Telephone] = joinNonEmpty(numbers, " / ");
+        text[column::Telephone] = joined(Known::Tel, telephoneOf, " / ");
         if (const CardProperty* email = preferred(Known::Email)) {
             text[column::Email] = vcardText(email->value);
         }
-        std::vector<std::string> notes;
-        for (const CardProperty& property : properties_) {
-            if (property.name == Known::Note) {
-                notes.push_back(vcardText(property.value));
-            }
-        }
-        text[column::Note] = joinNonEmpty(notes, "; ");
+        text[column::Note] = joined(Known::Note, noteOf, "; ");
         return text;
     }
 
@@ -185,6 +173,20 @@ private:
 
     static std::string telephoneOf(const CardProperty& tel) { return tidyTelephones(vcardText(tel.value)); }
 
+    static std::string noteOf(const CardProperty& note) { return vcardText(note.value); }
+
+    // Every property of the name, decoded, with the separator between them.
+    std::string joined(Known name, std::string (*decoded)(const CardProperty&),
+                       std::string_view separator) const {
+        std::vector<std::string> texts;
+        for (const CardProperty& property : properties_) {
+            if (property.name == name) {
+                texts.push_back(decoded(property));
+            }
+        }
+        return joinNonEmpty(texts, separator);
+    }
+
     void setName(ContactText& text) const {
         if (const CardProperty* n = first(Known::N)) {
             std::vector<std::string> parts = vcardComponents(n->value, listJoiner(" "));
@@ -210,7 +212,8 @@ private:
         }
     }
 
-    // Writers fill the required full name with a number or an address when a contact has no name.
+    // Writers fill the required full name with a number, an e-mail address or a nickname when a
+    // contact has no name.
     bool repeatsAnotherField(std::string_view fullName) const {
         return std::ranges::any_of(properties_, [&](const CardProperty& property) {
             switch (property.name) {
