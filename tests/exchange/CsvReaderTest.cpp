@@ -59,6 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
         exchange::ListingCase{"SeparatorFromTheHeadingLine",
                               "Name;First Name;Notes;\"a,b,c,d\"\r\nA;B,C;D\r\n",
                               "1 contact added\nA|B,C|||||D\n"},
+        exchange::ListingCase{"BlankLinesBeforeTheHeadings", "\r\n\r\nName;Vorname\r\nA;B\r\n",
+                              "1 contact added\nA|B|||||\n"},
         exchange::ListingCase{"TabsToo", "Last Name\tPhone\nA\t1\n", "1 contact added\nA||||1||\n"},
         exchange::ListingCase{"Utf16WithTabs",
                               exchange::markedUtf16(u"Nachname\tVorname\r\n\u00d6z\tA\r\n", false),
