@@ -38,7 +38,8 @@ std::string written(const ReadResult& result) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const ReadResult first = exchange::readVcards(std::string_view(reinterpret_cast<const char*>(data), size));
+    const ReadResult first =
+        exchange::readVcards(std::string_view(reinterpret_cast<const char*>(data), size));
     for (const ContactFields& contact : first.contacts) {
         fuzzcheck::require(std::ranges::all_of(contact, isStorable), "every field fits the address file");
     }
