@@ -1,6 +1,7 @@
 #include "settings/SettingsKey.h"
 
-#include "settings/AtomicFile.h"
+#include "files/ReadFile.h"
+#include "files/ReplacementFile.h"
 #include "settings/RegistryFile.h"
 
 #include <bit>
@@ -23,6 +24,19 @@ SettingsError wrongType(std::string_view name) {
 
 SettingsError writeFailed(std::string_view name) {
     return SettingsError("Konnte Daten für '" + std::string(name) + "' nicht setzen");
+}
+
+std::optional<std::string> readFileIfExists(const std::filesystem::path& file) {
+    std::optional<files::FileContents> contents = files::readFile(file);
+    return contents ? std::optional<std::string>(std::move(contents->bytes)) : std::nullopt;
+}
+
+// Missing folders are made first: the first close of a new user creates ~/.config/numberwell.
+void replaceFile(const std::filesystem::path& file, std::string_view bytes) {
+    if (file.has_parent_path()) {
+        std::filesystem::create_directories(file.parent_path());
+    }
+    files::replaceFile(file, bytes);
 }
 
 // The value's bytes when it has the type and size; larger than the size cannot be fetched, smaller is
@@ -115,11 +129,11 @@ void SettingsWriter::commit() {
         const std::optional<std::string> old = readFileIfExists(file_);
         std::optional<RegistryFile> registry = old ? RegistryFile::parse(*old) : RegistryFile();
         if (!registry) {
-            replaceFileAtomically(std::filesystem::path(file_) += ".bak", *old);
+            replaceFile(std::filesystem::path(file_) += ".bak", *old);
             registry.emplace();
         }
         registry->assign(sectionPath(), pending_->values);
-        replaceFileAtomically(file_, registry->text());
+        replaceFile(file_, registry->text());
     } catch (const std::system_error&) {
         throw writeFailed(pending_->values.empty() ? std::string_view{} : pending_->values.front().name);
     }

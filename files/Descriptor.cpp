@@ -1,0 +1,32 @@
+#include "Descriptor.h"
+
+#include "FileError.h"
+
+#include <unistd.h>
+
+namespace files {
+
+Descriptor::~Descriptor() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+}
+
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+        }
+        descriptor_ = std::exchange(other.descriptor_, -1);
+    }
+    return *this;
+}
+
+void Descriptor::close(const std::filesystem::path& file) {
+    // The descriptor is gone whatever close() answers; retrying could close another thread's file.
+    if (::close(std::exchange(descriptor_, -1)) != 0) {
+        throwLastError(file);
+    }
+}
+
+} // namespace files
