@@ -1,7 +1,7 @@
 // The editing commands and a keystroke in the search box on a list of a million addresses, each
 // including the view's notification and the repaint of the grid (offscreen platform).
 #include "AddressList.h"
-#include "book/AddressFile.h"
+#include "book/AddressBook.h"
 #include "book/Sort.h"
 #include "ui/AddressGrid.h"
 #include "ui/AddressModel.h"
@@ -14,30 +14,34 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 
 namespace {
 
 constexpr int Records = 1'000'000;
 
-// A folder with a million-record "Adressen.txt", written once for the whole run.
-const QTemporaryDir& listFolder() {
-    static const QTemporaryDir folder = [] {
-        QTemporaryDir dir;
-        std::ofstream(dir.filePath(QStringLiteral("Adressen.txt")).toStdString(), std::ios::binary)
-            << generateAddressText(Records);
-        return dir;
-    }();
-    return folder;
+// A folder with an "Adressen.txt" of that many records, written once for the whole run.
+std::filesystem::path listFolder(int records) {
+    static std::map<int, QTemporaryDir> folders;
+    const auto [entry, made] = folders.try_emplace(records);
+    if (made) {
+        std::ofstream(entry->second.filePath(QStringLiteral("Adressen.txt")).toStdString(), std::ios::binary)
+            << generateAddressText(records);
+    }
+    return entry->second.path().toStdString();
 }
 
-// The grid over a table, shown at the design size.
+// The grid over the list of a folder, shown at the design size.
 struct GridScene {
-    AddressModel model;
+    book::AddressBook book;
+    AddressModel model{book};
     AddressGrid grid;
-    explicit GridScene(book::AddressTable table) {
-        model.replaceTable(std::move(table));
+    explicit GridScene(const std::filesystem::path& folder) : book(folder) {
+        book.load();
+        model.showLoadedTable();
         grid.setModel(&model);
         grid.setRowHeight(16);
         grid.resize(632, 182);
@@ -47,18 +51,11 @@ struct GridScene {
     void repaint() { grid.viewport()->repaint(); }
 };
 
-book::AddressTable sortedMillionRecords() {
-    book::AddressTable table;
-    book::AddressFile file(listFolder().path().toStdString());
-    table.setRowCount(file.load(table));
-    book::sortByColumn(table, 0);
-    return table;
-}
-
-// The million sorted records, viewed in the middle of the list; built once for all benchmarks.
+// The million records sorted, viewed in the middle of the list; built once for all benchmarks.
 GridScene& gridScene() {
     static const std::unique_ptr<GridScene> scene = [] {
-        auto made = std::make_unique<GridScene>(sortedMillionRecords());
+        auto made = std::make_unique<GridScene>(listFolder(Records));
+        made->model.sortByColumn(0);
         made->grid.setCurrentIndex(made->model.index(Records / 2, 0));
         QApplication::processEvents();
         return made;
@@ -101,7 +98,7 @@ void BM_ChangeWithResort(benchmark::State& state) {
         const int row = Records / 4;
         book::Record changed = scene.model.table().record(row);
         changed.setField(0, "Zacharias");
-        scene.model.setRecord(row, std::move(changed));
+        scene.model.setRecord(row, changed);
         scene.model.sortAfterChange(0, row);
         scene.repaint();
     }
@@ -110,12 +107,10 @@ void BM_ChangeWithResort(benchmark::State& state) {
 // A repaint of the grid over a short list whose first Name holds `state.range(0)` bytes, to compare
 // one enormous cell with an ordinary one.
 void BM_RepaintWithLongCell(benchmark::State& state) {
-    book::AddressTable table;
-    table.setRowCount(book::parseAddressText(generateAddressText(100), table));
-    book::Record first = table.record(1);
+    GridScene scene(listFolder(100));
+    book::Record first = scene.book.table().record(1);
     first.setField(0, std::string(static_cast<std::size_t>(state.range(0)), 'm'));
-    table.setRecord(1, std::move(first));
-    GridScene scene(std::move(table));
+    scene.model.setRecord(1, first);
     for (auto _ : state) {
         scene.repaint();
     }
@@ -124,8 +119,7 @@ void BM_RepaintWithLongCell(benchmark::State& state) {
 // The real main window: a letter typed into the search box moves the selection and repaints.
 void BM_KeystrokeInSearchBox(benchmark::State& state) {
     const QTemporaryDir config;
-    TForm1 form(
-        {listFolder().path().toStdString(), config.filePath(QStringLiteral("user.reg")).toStdString()});
+    TForm1 form({listFolder(Records), config.filePath(QStringLiteral("user.reg")).toStdString()});
     form.show();
     QApplication::processEvents();
     auto* const box = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));

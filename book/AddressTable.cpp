@@ -1,30 +1,66 @@
 #include "AddressTable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <stdexcept>
-#include <utility>
 
 namespace book {
 
 namespace {
 
-// The grid's own text for an index outside the table.
-constexpr const char* IndexError = "Gitterindex außerhalb des zulässigen Bereichs";
+constexpr char FieldSeparator = '|';
+constexpr char LineEnd = '\r';
+constexpr std::string_view SavedLineEnd = "\r\n";
+constexpr char EndOfFile = 26;
+constexpr std::string_view BlankLine = "||||||\r\n";
+// Lines longer than the grid ever shows of a cell get their fields indexed once.
+constexpr std::size_t LongLineBytes = 1024;
+constexpr std::size_t PiecesPerBatch = 1024;
+// After a sort the rows' lines lie all over the buffer: asking for them this many rows ahead hides most
+// of the wait for memory.
+constexpr std::size_t PrefetchDistance = 16;
 
 void checkColumn(int column) {
     if (column < 0 || column >= ColumnCount) {
-        throw std::out_of_range(IndexError);
+        throw std::out_of_range(GridIndexError);
     }
 }
 
-const Record& emptyRecord() {
-    static const Record empty;
-    return empty;
+bool endsField(char byte) {
+    return byte == FieldSeparator || byte == LineEnd;
 }
 
-Record headingRecord() {
-    return Record{Headings[0], Headings[1], Headings[2], Headings[3], Headings[4], Headings[5], Headings[6]};
+// Where the line's text ends: at its CR, or at the end of the buffer.
+const char* lineTextEnd(const char* begin, const char* limit) {
+    const void* const end = std::memchr(begin, LineEnd, static_cast<std::size_t>(limit - begin));
+    return end != nullptr ? static_cast<const char*>(end) : limit;
+}
+
+// Counts '|' eight bytes at a time: every line of a file is looked at once when it is read.
+std::size_t separatorCount(std::string_view text) {
+    constexpr std::uint64_t Ones = 0x0101010101010101U;
+    constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7FU;
+    std::size_t count = 0;
+    std::size_t index = 0;
+    for (; index + 8 <= text.size(); index += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + index, 8);
+        const std::uint64_t x = word ^ (Ones * static_cast<unsigned char>(FieldSeparator));
+        // 0x80 in every byte of x that is zero and nowhere else; the multiplication adds the bytes up.
+        const std::uint64_t matches = ~(((x & Low7) + Low7) | x | Low7) >> 7;
+        count += static_cast<std::size_t>((matches * Ones) >> 56);
+    }
+    return count + static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(index),
+                                                       text.end(), FieldSeparator));
+}
+
+void checkStorable(const Record& record) {
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (record.field(column).find_first_of("|\r\x1a") != std::string_view::npos) {
+            throw std::invalid_argument("A field cannot hold '|', CR or byte 26");
+        }
+    }
 }
 
 } // namespace
@@ -79,113 +115,244 @@ bool operator==(const Record& a, const Record& b) {
     return a.bytes_ == b.bytes_ && a.fieldEnds_ == b.fieldEnds_;
 }
 
-AddressTable::AddressTable() {
-    rows_.push_back(headingRecord());
+AddressTable::AddressTable() : read_(std::make_shared<const std::string>()), edited_(BlankLine) {
+    rows_.push_back(EditedLine);
+}
+
+AddressTable::AddressTable(std::string fileBytes) {
+    fileBytes.resize(std::min(fileBytes.find(EndOfFile), fileBytes.size()));
+    if (fileBytes.size() > MaxTextBytes) {
+        throw std::length_error("The address file is larger than 2 GB");
+    }
+    read_ = std::make_shared<const std::string>(std::move(fileBytes));
+    const char* const first = read_->data();
+    const char* const limit = first + read_->size();
+    // Counted first, so that a million rows take their 4 MB once instead of growing into twice that.
+    std::size_t lineEnds = 0;
+    for (const char* end = first; (end = lineTextEnd(end, limit)) != limit; ++end) {
+        ++lineEnds;
+    }
+    rows_.reserve(lineEnds + 1);
+    for (const char* begin = first; begin != limit;) {
+        const char* const end = lineTextEnd(begin, limit);
+        const auto ref = static_cast<RowRef>(begin - first);
+        rows_.push_back(ref);
+        const std::string_view text(begin, static_cast<std::size_t>(end - begin));
+        noteIfLong(ref, {begin, limit}, text.size());
+        const std::string_view rest(end, static_cast<std::size_t>(limit - end));
+        if (separatorCount(text) != ColumnCount - 1 || !rest.starts_with(SavedLineEnd)) {
+            irregularLines_.push_back(ref);
+        }
+        begin = end == limit ? limit : end + 1;
+        if (begin != limit && *begin == '\n') {
+            ++begin;
+        }
+    }
+    if (rows_.empty()) {
+        edited_ = BlankLine;
+        rows_.push_back(EditedLine);
+    }
 }
 
 int AddressTable::rowCount() const {
-    return rowCount_;
+    return static_cast<int>(rows_.size()) + 1;
 }
 
-void AddressTable::setRowCount(int n) {
-    n = std::max(n, 1);
-    if (n < rowCount_ && rows_.size() > static_cast<std::size_t>(n)) {
-        rows_.resize(static_cast<std::size_t>(n));
+bool AddressTable::savedAsIs(RowRef ref) const {
+    return (ref & EditedLine) != 0 ||
+           !std::binary_search(irregularLines_.begin(), irregularLines_.end(), ref);
+}
+
+std::string_view AddressTable::cellOf(RowRef ref, int column) const {
+    if (!longLines_.empty()) {
+        const auto found =
+            std::lower_bound(longLines_.begin(), longLines_.end(), ref,
+                             [](const LongLine& entry, RowRef key) { return entry.ref < key; });
+        if (found != longLines_.end() && found->ref == ref) {
+            const char* const begin = line(ref).begin;
+            const auto index = static_cast<std::size_t>(column);
+            return {begin + found->begin[index], found->end[index] - found->begin[index]};
+        }
     }
-    rowCount_ = n;
+    const Line text = line(ref);
+    const char* field = text.begin;
+    for (int skipped = 0; skipped < column; ++skipped) {
+        while (field != text.limit && !endsField(*field)) {
+            ++field;
+        }
+        if (field == text.limit || *field == LineEnd) {
+            return {}; // the line ends before this field
+        }
+        ++field;
+    }
+    const char* end = field;
+    while (end != text.limit && !endsField(*end)) {
+        ++end;
+    }
+    return {field, static_cast<std::size_t>(end - field)};
+}
+
+void AddressTable::noteIfLong(RowRef ref, Line text, std::size_t length) {
+    if (length <= LongLineBytes) {
+        return;
+    }
+    LongLine entry{ref, {}, {}};
+    const std::string_view bytes(text.begin, length);
+    std::size_t begin = 0;
+    for (int column = 0; column < ColumnCount; ++column) {
+        const std::size_t end = std::min(bytes.find(FieldSeparator, begin), bytes.size());
+        entry.begin[static_cast<std::size_t>(column)] = static_cast<std::uint32_t>(begin);
+        entry.end[static_cast<std::size_t>(column)] = static_cast<std::uint32_t>(end);
+        begin = std::min(end + 1, bytes.size());
+    }
+    longLines_.push_back(entry);
+}
+
+void AddressTable::checkDataRow(int row) const {
+    if (row < 1 || row >= rowCount()) {
+        throw std::out_of_range(GridIndexError);
+    }
+}
+
+AddressTable::RowRef AddressTable::dataRow(int row) const {
+    checkDataRow(row);
+    return rows_[static_cast<std::size_t>(row - 1)];
 }
 
 std::string_view AddressTable::cell(int column, int row) const {
     checkColumn(column);
-    return record(row).field(column);
+    if (row == 0) {
+        return Headings[static_cast<std::size_t>(column)];
+    }
+    return cellOf(dataRow(row), column);
 }
 
-void AddressTable::setCell(int column, int row, std::string_view text) {
-    checkColumn(column);
-    if (row < 0) {
-        throw std::out_of_range(IndexError);
+Record AddressTable::record(int row) const {
+    if (row == 0) {
+        return Record{Headings[0], Headings[1], Headings[2], Headings[3],
+                      Headings[4], Headings[5], Headings[6]};
     }
-    if (static_cast<std::size_t>(row) >= rows_.size()) {
-        // The text may be a view of another row, which growing the table moves.
-        Record record;
-        record.setField(column, text);
-        setRecord(row, std::move(record));
-        return;
-    }
-    rows_[static_cast<std::size_t>(row)].setField(column, text);
+    const RowRef ref = dataRow(row);
+    return Record{cellOf(ref, 0), cellOf(ref, 1), cellOf(ref, 2), cellOf(ref, 3),
+                  cellOf(ref, 4), cellOf(ref, 5), cellOf(ref, 6)};
 }
 
-const Record& AddressTable::record(int row) const {
-    if (row < 0) {
-        throw std::out_of_range(IndexError);
+AddressTable::RowRef AddressTable::appendLine(const Record& record) {
+    checkStorable(record);
+    const std::size_t offset = edited_.size();
+    std::size_t length = ColumnCount - 1;
+    for (int column = 0; column < ColumnCount; ++column) {
+        length += record.field(column).size();
     }
-    return static_cast<std::size_t>(row) < rows_.size() ? rows_[static_cast<std::size_t>(row)]
-                                                        : emptyRecord();
+    if (offset + length + SavedLineEnd.size() > MaxTextBytes) {
+        throw std::length_error("The address list cannot grow beyond 2 GB");
+    }
+    edited_.reserve(offset + length + SavedLineEnd.size()); // grows by doubling, as append would
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (column > 0) {
+            edited_.push_back(FieldSeparator);
+        }
+        edited_.append(record.field(column));
+    }
+    edited_.append(SavedLineEnd);
+    const RowRef ref = EditedLine | static_cast<RowRef>(offset);
+    try {
+        noteIfLong(ref, line(ref), length);
+    } catch (...) {
+        edited_.resize(offset);
+        throw;
+    }
+    return ref;
 }
 
-void AddressTable::setRecord(int row, Record record) {
-    if (row < 0) {
-        throw std::out_of_range(IndexError);
-    }
-    ensureStored(row + 1);
-    rows_[static_cast<std::size_t>(row)] = std::move(record);
+void AddressTable::setRecord(int row, const Record& record) {
+    checkDataRow(row);
+    rows_[static_cast<std::size_t>(row - 1)] = appendLine(record);
 }
 
-void AddressTable::insertRecord(int row, Record record) {
-    if (row < 1 || row > rowCount_) {
-        throw std::out_of_range(IndexError);
+void AddressTable::insertRecord(int row, const Record& record) {
+    if (row < 1 || row > rowCount()) {
+        throw std::out_of_range(GridIndexError);
     }
-    // The grid's way: the count grows by one and the rows move down into it, overwriting whatever was
-    // kept in the new last row; rows stored further out stay where they are.
-    ensureStored(rowCount_ + 1);
-    const auto first = rows_.begin() + row;
-    std::move_backward(first, rows_.begin() + rowCount_, rows_.begin() + rowCount_ + 1);
-    *first = std::move(record);
-    ++rowCount_;
+    if (rows_.size() == rows_.capacity()) { // the one step that can fail comes before the table changes
+        rows_.reserve(rows_.size() + rows_.size() / 2 + 1);
+    }
+    const RowRef ref = appendLine(record);
+    rows_.insert(rows_.begin() + (row - 1), ref);
 }
 
 void AddressTable::removeRecord(int row) {
     checkDataRow(row);
-    if (rowCount_ == 2) {
+    if (rows_.size() == 1) {
         setRecord(1, Record());
         return;
     }
-    ensureStored(rowCount_);
-    std::move(rows_.begin() + row + 1, rows_.begin() + rowCount_, rows_.begin() + row);
-    setRowCount(rowCount_ - 1);
+    rows_.erase(rows_.begin() + (row - 1));
 }
 
-void AddressTable::reorderRecords(const std::vector<int>& order) {
-    const std::size_t dataRows = static_cast<std::size_t>(rowCount_ - 1);
-    if (order.size() != dataRows) {
-        throw std::invalid_argument("reorderRecords: the order must name every data row once");
+void AddressTable::moveRecord(int from, int to) {
+    checkDataRow(from);
+    checkDataRow(to);
+    const auto source = rows_.begin() + (from - 1);
+    const auto target = rows_.begin() + (to - 1);
+    if (from < to) {
+        std::rotate(source, source + 1, target + 1);
+    } else {
+        std::rotate(target, source, source + 1);
     }
-    std::vector<bool> named(dataRows, false);
-    for (const int row : order) {
-        if (row < 1 || row >= rowCount_ || named[static_cast<std::size_t>(row - 1)]) {
-            throw std::invalid_argument("reorderRecords: the order must name every data row once");
+}
+
+void AddressTable::writeText(const TextSink& sink) const {
+    std::vector<std::string_view> pieces;
+    pieces.reserve(PiecesPerBatch + 2 * ColumnCount);
+    // Pieces that follow each other in a buffer go as one: a list in file order is one piece.
+    const auto add = [&pieces](std::string_view piece) {
+        if (piece.empty()) {
+            return;
         }
-        named[static_cast<std::size_t>(row - 1)] = true;
+        if (!pieces.empty() && pieces.back().data() + pieces.back().size() == piece.data()) {
+            pieces.back() = std::string_view(pieces.back().data(), pieces.back().size() + piece.size());
+        } else {
+            pieces.push_back(piece);
+        }
+    };
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        if (index + PrefetchDistance < rows_.size()) {
+            __builtin_prefetch(lineStart(rows_[index + PrefetchDistance]));
+        }
+        const RowRef ref = rows_[index];
+        if (savedAsIs(ref)) {
+            const Line text = line(ref);
+            add(std::string_view(text.begin,
+                                 static_cast<std::size_t>(lineTextEnd(text.begin, text.limit) - text.begin) +
+                                     SavedLineEnd.size()));
+        } else {
+            for (int column = 0; column < ColumnCount; ++column) {
+                if (column > 0) {
+                    pieces.push_back("|");
+                }
+                add(cellOf(ref, column));
+            }
+            pieces.push_back(SavedLineEnd);
+        }
+        if (pieces.size() >= PiecesPerBatch) {
+            sink(pieces);
+            pieces.clear();
+        }
     }
-    ensureStored(rowCount_);
-    std::vector<Record> reordered;
-    reordered.reserve(dataRows);
-    for (const int row : order) {
-        reordered.push_back(std::move(rows_[static_cast<std::size_t>(row)]));
+    if (!pieces.empty()) {
+        sink(pieces);
     }
-    std::move(reordered.begin(), reordered.end(), rows_.begin() + 1);
 }
 
-void AddressTable::checkDataRow(int row) const {
-    if (row < 1 || row >= rowCount_) {
-        throw std::out_of_range(IndexError);
-    }
-}
-
-void AddressTable::ensureStored(int rows) {
-    if (rows_.size() < static_cast<std::size_t>(rows)) {
-        rows_.resize(static_cast<std::size_t>(rows));
-    }
+std::string formatAddressText(const AddressTable& table) {
+    std::string text;
+    table.writeText([&text](std::span<const std::string_view> pieces) {
+        for (const std::string_view piece : pieces) {
+            text.append(piece);
+        }
+    });
+    return text;
 }
 
 } // namespace book

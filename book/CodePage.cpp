@@ -32,19 +32,15 @@ constexpr unsigned char upperOf(unsigned char byte) {
     }
 }
 
-constexpr std::array<unsigned char, 256> UpperTable = [] {
+} // namespace
+
+const std::array<unsigned char, 256> UpperTable = [] {
     std::array<unsigned char, 256> table{};
     for (std::size_t byte = 0; byte < table.size(); ++byte) {
         table[byte] = upperOf(static_cast<unsigned char>(byte));
     }
     return table;
 }();
-
-} // namespace
-
-unsigned char upperByte(unsigned char byte) {
-    return UpperTable[byte];
-}
 
 std::string upperCase(std::string_view text) {
     std::string upper(text.size(), '\0');

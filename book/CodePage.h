@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,9 +9,14 @@
 // page.
 namespace book {
 
+// The upper case of every byte, for upperByte.
+extern const std::array<unsigned char, 256> UpperTable;
+
 // Upper case of one byte by the code page (letters with diacritics too; bytes without a single-byte
-// upper case stay as they are).
-unsigned char upperByte(unsigned char byte);
+// upper case stay as they are). Inline: sorting and searching call it for every byte of every key.
+inline unsigned char upperByte(unsigned char byte) {
+    return UpperTable[byte];
+}
 
 // The whole text upper-cased byte by byte; the length never changes.
 std::string upperCase(std::string_view text);

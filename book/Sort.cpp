@@ -4,91 +4,253 @@
 #include "KeyOrder.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace book {
 
 namespace {
 
-// The upper-cased keys of rows 1 .. rowCount()-1, computed once and held in one buffer. Each row also
-// gets its first eight key bytes as a big-endian number, so most comparisons touch no string at all.
-class SortKeys {
-public:
-    SortKeys(const AddressTable& table, int column) {
-        const std::size_t dataRows = static_cast<std::size_t>(table.rowCount() - 1);
-        std::size_t total = 0;
-        for (int row = 1; row < table.rowCount(); ++row) {
-            total += table.cell(column, row).size();
-        }
-        keys_.reserve(total);
-        ends_.reserve(dataRows + 1);
-        ends_.push_back(0);
-        entries_.reserve(dataRows);
-        for (int row = 1; row < table.rowCount(); ++row) {
-            const std::size_t begin = keys_.size();
-            for (const char byte : table.cell(column, row)) {
-                keys_.push_back(static_cast<char>(upperByte(static_cast<unsigned char>(byte))));
-            }
-            ends_.push_back(keys_.size());
-            entries_.push_back({prefixOf(std::string_view(keys_).substr(begin)), row});
+using RowRef = std::uint32_t;
+
+// The table is sorted a chunk of rows at a time, then the sorted chunks are merged: that bounds what the
+// sort needs beside the table to half a megabyte and one more list of row references.
+constexpr std::size_t ChunkRows = std::size_t{1} << 16;
+
+// In a chunk every row gets one 64-bit number: the next few upper-cased bytes of its key, how many bytes
+// the key has left (capped at one more than were taken), and the row's place in the chunk. Sorting the
+// numbers sorts by key and keeps equal keys in their order. Rows whose taken bytes tie and whose keys
+// go on are sorted again on their next bytes, until the keys differ or end.
+constexpr int LengthBits = 4;
+
+// Least significant byte first, skipping the bytes all numbers share: for a chunk this is several times
+// faster than comparing.
+void radixSort(std::span<std::uint64_t> numbers, std::vector<std::uint64_t>& spare) {
+    constexpr std::size_t FewNumbers = 256;
+    if (numbers.size() < FewNumbers) {
+        std::sort(numbers.begin(), numbers.end());
+        return;
+    }
+    std::array<std::array<std::size_t, 256>, 8> counts{};
+    for (const std::uint64_t number : numbers) {
+        for (std::size_t digit = 0; digit < counts.size(); ++digit) {
+            ++counts[digit][(number >> (8 * digit)) & 0xFF];
         }
     }
-
-    // Rows in key order, equal keys in their present order.
-    std::vector<int> sortedRows() {
-        std::stable_sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
-            if (a.prefix != b.prefix) {
-                return a.prefix < b.prefix;
-            }
-            return key(a.row) < key(b.row);
-        });
-        std::vector<int> rows;
-        rows.reserve(entries_.size());
-        for (const Entry& entry : entries_) {
-            rows.push_back(entry.row);
+    spare.resize(numbers.size());
+    std::span<std::uint64_t> from = numbers;
+    std::span<std::uint64_t> to(spare.data(), numbers.size());
+    for (std::size_t digit = 0; digit < counts.size(); ++digit) {
+        std::array<std::size_t, 256>& count = counts[digit];
+        if (count[(numbers.front() >> (8 * digit)) & 0xFF] == numbers.size()) {
+            continue;
         }
-        return rows;
+        std::size_t next = 0;
+        for (std::size_t& slot : count) {
+            next += std::exchange(slot, next);
+        }
+        for (const std::uint64_t number : from) {
+            to[count[(number >> (8 * digit)) & 0xFF]++] = number;
+        }
+        std::swap(from, to);
+    }
+    if (from.data() != numbers.data()) {
+        std::copy(from.begin(), from.end(), numbers.begin());
+    }
+}
+
+// Keys has key(RowRef), the key cell of a row, and lineStart(RowRef), where its line begins: rows lie all
+// over the table's buffer once it was sorted, and asking the processor for them ahead hides the wait.
+constexpr std::size_t PrefetchDistance = 16;
+
+template <typename Keys> class ChunkSort {
+public:
+    // numbers and spare are room to work in, kept from one chunk to the next.
+    ChunkSort(std::span<RowRef> rows, const Keys& keys, std::vector<std::uint64_t>& numbers,
+              std::vector<std::uint64_t>& spare)
+        : rows_(rows), keys_(keys), numbers_(numbers), spare_(spare),
+          placeBits_(std::max(1, static_cast<int>(std::bit_width(rows.size() - 1)))),
+          takenBytes_((64 - placeBits_ - LengthBits) / 8) {}
+
+    void run() {
+        numbers_.resize(rows_.size());
+        for (std::size_t place = 0; place < rows_.size(); ++place) {
+            numbers_[place] = place;
+        }
+        pending_.push_back({0, rows_.size(), 0});
+        while (!pending_.empty()) {
+            const Range range = pending_.back();
+            pending_.pop_back();
+            sortRange(range);
+        }
+        // The numbers now name the old places in the new order.
+        for (std::uint64_t& number : numbers_) {
+            number = rows_[place(number)];
+        }
+        std::copy(numbers_.begin(), numbers_.end(), rows_.begin());
     }
 
 private:
-    struct Entry {
-        std::uint64_t prefix;
-        int row;
+    struct Range {
+        std::size_t begin;
+        std::size_t end;
+        std::size_t depth; // key bytes already known to be equal
     };
 
-    // Zero padding keeps the order: a key and the same key with a trailing zero byte tie here and are
-    // told apart by the full comparison.
-    static std::uint64_t prefixOf(std::string_view key) {
-        std::uint64_t prefix = 0;
-        for (std::size_t i = 0; i < sizeof prefix; ++i) {
-            prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0U);
+    std::size_t place(std::uint64_t number) const {
+        return static_cast<std::size_t>(number & ((std::uint64_t{1} << placeBits_) - 1));
+    }
+
+    std::uint64_t keyPart(std::size_t row, std::size_t depth) const {
+        const std::string_view key = keys_.key(rows_[row]);
+        std::uint64_t taken = 0;
+        for (std::size_t index = depth; index < depth + takenBytes_; ++index) {
+            taken =
+                (taken << 8) | (index < key.size() ? upperByte(static_cast<unsigned char>(key[index])) : 0U);
         }
-        return prefix;
+        const std::size_t left = key.size() > depth ? key.size() - depth : 0;
+        return (taken << LengthBits) | std::min<std::size_t>(left, takenBytes_ + 1);
     }
 
-    // Already upper-cased, so a plain unsigned byte comparison is the key order.
-    std::string_view key(int row) const {
-        const std::size_t index = static_cast<std::size_t>(row - 1);
-        return std::string_view(keys_).substr(ends_[index], ends_[index + 1] - ends_[index]);
+    // Long keys that agree far on: skip all that the whole range agrees on, in one pass.
+    std::size_t commonDepth(const Range& range) const {
+        const std::string_view first = keys_.key(rows_[place(numbers_[range.begin])]);
+        std::size_t common = first.size();
+        for (std::size_t index = range.begin + 1; index < range.end && common > range.depth; ++index) {
+            const std::string_view key = keys_.key(rows_[place(numbers_[index])]);
+            std::size_t depth = range.depth;
+            const std::size_t limit = std::min(common, key.size());
+            while (depth < limit && upperByte(static_cast<unsigned char>(first[depth])) ==
+                                        upperByte(static_cast<unsigned char>(key[depth]))) {
+                ++depth;
+            }
+            common = depth;
+        }
+        return std::max(common, range.depth);
     }
 
-    std::string keys_;
-    std::vector<std::size_t> ends_;
-    std::vector<Entry> entries_;
+    void sortRange(Range range) {
+        if (range.depth >= 2 * takenBytes_) {
+            range.depth = commonDepth(range);
+        }
+        for (std::size_t index = range.begin; index < range.end; ++index) {
+            if (index + PrefetchDistance < range.end) {
+                __builtin_prefetch(keys_.lineStart(rows_[place(numbers_[index + PrefetchDistance])]));
+            }
+            const std::size_t row = place(numbers_[index]);
+            numbers_[index] = (keyPart(row, range.depth) << placeBits_) | row;
+        }
+        radixSort(std::span(numbers_).subspan(range.begin, range.end - range.begin), spare_);
+        const std::uint64_t goesOn = takenBytes_ + 1;
+        for (std::size_t first = range.begin; first < range.end;) {
+            const std::uint64_t key = numbers_[first] >> placeBits_;
+            std::size_t last = first + 1;
+            while (last < range.end && numbers_[last] >> placeBits_ == key) {
+                ++last;
+            }
+            if (last - first > 1 && (key & ((1U << LengthBits) - 1)) == goesOn) {
+                pending_.push_back({first, last, range.depth + takenBytes_});
+            }
+            first = last;
+        }
+    }
+
+    std::span<RowRef> rows_;
+    const Keys& keys_;
+    std::vector<std::uint64_t>& numbers_;
+    std::vector<std::uint64_t>& spare_;
+    const int placeBits_;
+    const std::size_t takenBytes_;
+    std::vector<Range> pending_;
 };
+
+// Merges the sorted chunks into a new list: the smallest key first, the earlier chunk on equal keys,
+// which keeps the sort stable.
+template <typename Keys> std::vector<RowRef> mergeChunks(std::span<const RowRef> rows, const Keys& keys) {
+    struct Head {
+        std::size_t next;
+        std::size_t end;
+        std::string key;     // upper-cased
+        std::uint64_t first; // its first eight bytes, zero-padded: most comparisons end here
+    };
+    std::vector<Head> heads;
+    const auto readKey = [&keys, rows](Head& head) {
+        if (head.next + PrefetchDistance < head.end) {
+            __builtin_prefetch(keys.lineStart(rows[head.next + PrefetchDistance]));
+        }
+        const std::string_view key = keys.key(rows[head.next]);
+        head.key.resize(key.size());
+        std::transform(key.begin(), key.end(), head.key.begin(), [](char byte) {
+            return static_cast<char>(upperByte(static_cast<unsigned char>(byte)));
+        });
+        head.first = 0;
+        for (std::size_t index = 0; index < sizeof head.first; ++index) {
+            head.first =
+                (head.first << 8) | (index < key.size() ? static_cast<unsigned char>(head.key[index]) : 0U);
+        }
+    };
+    for (std::size_t begin = 0; begin < rows.size(); begin += ChunkRows) {
+        heads.push_back({begin, std::min(begin + ChunkRows, rows.size()), {}, 0});
+        readKey(heads.back());
+    }
+    // char_traits<char> compares as unsigned bytes, a proper prefix first: the key order.
+    const auto later = [&heads](std::size_t a, std::size_t b) {
+        if (heads[a].first != heads[b].first) {
+            return heads[a].first > heads[b].first;
+        }
+        const int order = heads[a].key.compare(heads[b].key);
+        return order != 0 ? order > 0 : a > b;
+    };
+    std::vector<std::size_t> queue(heads.size());
+    for (std::size_t chunk = 0; chunk < queue.size(); ++chunk) {
+        queue[chunk] = chunk;
+    }
+    std::make_heap(queue.begin(), queue.end(), later);
+    std::vector<RowRef> merged;
+    merged.reserve(rows.size());
+    while (!queue.empty()) {
+        std::pop_heap(queue.begin(), queue.end(), later);
+        Head& head = heads[queue.back()];
+        merged.push_back(rows[head.next]);
+        if (++head.next == head.end) {
+            queue.pop_back();
+            continue;
+        }
+        readKey(head);
+        std::push_heap(queue.begin(), queue.end(), later);
+    }
+    return merged;
+}
 
 } // namespace
 
 void sortByColumn(AddressTable& table, int column) {
+    if (column < 0 || column >= ColumnCount) {
+        throw std::out_of_range(GridIndexError);
+    }
     if (table.rowCount() - 2 <= 0) {
         return;
     }
-    SortKeys keys(table, column);
-    const std::vector<int> order = keys.sortedRows();
-    if (!std::is_sorted(order.begin(), order.end())) {
-        table.reorderRecords(order);
+    struct ColumnKeys {
+        const AddressTable& table;
+        int column;
+        std::string_view key(RowRef ref) const { return table.cellOf(ref, column); }
+        const char* lineStart(RowRef ref) const { return table.lineStart(ref); }
+    };
+    const ColumnKeys keys{table, column};
+    const std::span<RowRef> rows(table.rows_);
+    std::vector<std::uint64_t> numbers;
+    std::vector<std::uint64_t> spare;
+    for (std::size_t begin = 0; begin < rows.size(); begin += ChunkRows) {
+        ChunkSort(rows.subspan(begin, std::min(ChunkRows, rows.size() - begin)), keys, numbers, spare).run();
+    }
+    if (rows.size() > ChunkRows) {
+        table.rows_ = mergeChunks(rows, keys);
     }
 }
 
@@ -109,11 +271,11 @@ void sortAfterChange(AddressTable& table, int column, int row) {
         previous = current;
     }
     // The others are in order: a stable sort puts the row after every smaller key and, among equal
-    // keys, keeps its place relative to them.
-    Record changed = table.record(row);
-    table.removeRecord(row);
-    const std::string_view key = changed.field(column);
-    const int othersLast = table.rowCount() - 1;
+    // keys, keeps its place relative to them. Moving it to the end first leaves the others in rows
+    // 1 .. last-1 to search.
+    table.moveRecord(row, last);
+    const std::string_view key = table.cell(column, last);
+    const int othersLast = last - 1;
     int lower = locateRow(table, column, key, 1, othersLast);
     if (compareKeys(key, table.cell(column, lower)) > 0) {
         lower = othersLast + 1; // after every key
@@ -122,7 +284,7 @@ void sortAfterChange(AddressTable& table, int column, int row) {
     while (upper <= othersLast && compareKeys(key, table.cell(column, upper)) == 0) {
         ++upper;
     }
-    table.insertRecord(std::clamp(row, lower, upper), std::move(changed));
+    table.moveRecord(last, std::clamp(row, lower, upper));
 }
 
 int locateRow(const AddressTable& table, int column, std::string_view text, int first, int last) {

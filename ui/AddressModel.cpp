@@ -1,49 +1,57 @@
 #include "AddressModel.h"
 
 #include "CellText.h"
-#include "book/Sort.h"
 
-#include <utility>
+AddressModel::AddressModel(book::AddressBook& book, QObject* parent)
+    : QAbstractTableModel(parent), book_(book), shownRows_(book.table().rowCount() - 1) {}
 
-AddressModel::AddressModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-void AddressModel::replaceTable(book::AddressTable table) {
+void AddressModel::showLoadedTable() {
     beginResetModel();
-    table_ = std::move(table);
+    shownRows_ = table().rowCount() - 1;
     endResetModel();
 }
 
-void AddressModel::setRecord(int row, book::Record record) {
-    table_.setRecord(row, std::move(record));
+void AddressModel::setRecord(int row, const book::Record& record) {
+    book_.setRecord(row, record);
     tellRowsChanged(row, row);
 }
 
-void AddressModel::insertRecord(int row, book::Record record) {
-    const int newLast = table_.rowCount();
-    beginInsertRows({}, newLast - 1, newLast - 1);
-    table_.insertRecord(row, std::move(record));
-    endInsertRows();
-    tellRowsChanged(row, table_.rowCount() - 1);
+void AddressModel::insertRecord(int row, const book::Record& record) {
+    book_.insertRecord(row, record);
+    tellRowCount();
+    tellRowsChanged(row, table().rowCount() - 1);
 }
 
 void AddressModel::removeRecord(int row) {
-    const int oldLast = table_.rowCount() - 1;
-    beginRemoveRows({}, oldLast - 1, oldLast - 1);
-    table_.removeRecord(row);
-    endRemoveRows();
+    const int oldLast = table().rowCount() - 1;
+    book_.removeRecord(row);
+    tellRowCount();
     if (row < oldLast) {
         tellRowsChanged(row, oldLast - 1);
     }
 }
 
 void AddressModel::sortByColumn(int column) {
-    book::sortByColumn(table_, column);
-    tellRowsChanged(1, table_.rowCount() - 1);
+    book_.sortByColumn(column);
+    tellRowsChanged(1, table().rowCount() - 1);
 }
 
 void AddressModel::sortAfterChange(int column, int row) {
-    book::sortAfterChange(table_, column, row);
-    tellRowsChanged(1, table_.rowCount() - 1);
+    book_.sortAfterChange(column, row);
+    tellRowsChanged(1, table().rowCount() - 1);
+}
+
+void AddressModel::tellRowCount() {
+    const int rows = table().rowCount() - 1;
+    if (rows > shownRows_) {
+        beginInsertRows({}, shownRows_, rows - 1);
+        shownRows_ = rows;
+        endInsertRows();
+    } else if (rows < shownRows_) {
+        beginRemoveRows({}, rows, shownRows_ - 1);
+        shownRows_ = rows;
+        endRemoveRows();
+    }
 }
 
 void AddressModel::tellRowsChanged(int firstTableRow, int lastTableRow) {
@@ -52,7 +60,7 @@ void AddressModel::tellRowsChanged(int firstTableRow, int lastTableRow) {
 }
 
 int AddressModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : table_.rowCount() - 1;
+    return parent.isValid() ? 0 : shownRows_;
 }
 
 int AddressModel::columnCount(const QModelIndex& parent) const {
@@ -60,15 +68,17 @@ int AddressModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant AddressModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) {
+    // A row the view still has while it is being told of its removal is no longer in the table.
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() + 1 >= table().rowCount()) {
         return {};
     }
-    return ui::toGridText(table_.cell(index.column(), index.row() + 1));
+    return ui::toGridText(table().cell(index.column(), index.row() + 1));
 }
 
 QVariant AddressModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal) {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+        section >= book::ColumnCount) {
         return {};
     }
-    return ui::toDisplay(table_.cell(section, 0));
+    return ui::toDisplay(table().cell(section, 0));
 }

@@ -58,8 +58,11 @@ void fitToItems(QComboBox& combo, QWidget& neighbour) {
 } // namespace
 
 TForm1::TForm1(Places places, QWidget* parent)
+    : TForm1(places, std::make_unique<book::AddressBook>(places.programFolder), parent) {}
+
+TForm1::TForm1(Places places, std::unique_ptr<book::AddressBook> book, QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<Ui::TForm1>()), places_(std::move(places)),
-      addressFile_(places_.programFolder), model_(this) {
+      book_(std::move(book)), model_(*book_, this) {
     ui_->setupUi(this);
     setFont(withPixelSize(font(), DesignFontPixels));
     ui_->combo->setFont(withPixelSize(ui_->combo->font(), 12));
@@ -106,24 +109,15 @@ void TForm1::FormCreate() {
         startupErrors_ << QString::fromStdString(folderError.message());
     }
 
-    if (addressFile_.writeProbe()) {
+    if (book_->writeProbe()) {
         ui::showInformation(nullptr, ProbeFailedNotice);
         probeFailed_ = true;
         return;
     }
 
-    book::AddressTable table; // the headings are in row 0 from the start
-    int lineCounter = 1;
-    try {
-        lineCounter = addressFile_.load(table);
-    } catch (const book::IoError& error) {
-        table = book::AddressTable();
-        startupErrors_ << QString::fromUtf8(error.what());
-    }
-    // The row count is set before the view sees the table, not after the settings: nothing in between
-    // depends on it.
-    table.setRowCount(lineCounter > 1 ? lineCounter : 2);
-    model_.replaceTable(std::move(table));
+    // The headings are row 0 of every table, and loading sets the row count: nothing between the load
+    // and the settings depends on it, so the view sees the table before the settings are read.
+    loadAddresses();
 
     winId(); // the platform window, so the frame is known where the platform tells it before showing
     try {
@@ -136,6 +130,19 @@ void TForm1::FormCreate() {
 
     ui_->stringgrid1->setCurrentIndex(model_.index(0, 0));
     applyRowHeightRule();
+}
+
+// Whatever fails (the file, or memory on a hostile one) leaves the empty list and is told once the window
+// exists; the unread file is kept under a dated name before a save replaces it.
+void TForm1::loadAddresses() {
+    try {
+        book_->load();
+    } catch (const std::exception& error) {
+        startupErrors_ << QString::fromUtf8(error.what());
+    } catch (...) {
+        startupErrors_ << QStringLiteral("Unbekannter Fehler beim Lesen von Adressen.txt");
+    }
+    model_.showLoadedTable();
 }
 
 bool TForm1::event(QEvent* event) {
@@ -161,20 +168,27 @@ void TForm1::Quit1Click() {
     close();
 }
 
+// The close goes ahead only once the addresses are safe: any failure of the save keeps the window open,
+// so that the user can try again.
 void TForm1::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    QString failure;
     try {
         FormCloseQuery();
         event->accept();
-    } catch (const book::IoError& error) {
-        event->ignore(); // the addresses are not safe yet: the user can try again
-        ui::showErrorBox(this, QString::fromUtf8(error.what()));
+        return;
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
+    } catch (...) {
+        failure = QStringLiteral("Unbekannter Fehler beim Speichern von Adressen.txt");
     }
+    ui::showErrorBox(this, failure);
 }
 
 void TForm1::FormCloseQuery() {
     std::optional<std::string> keptCopy;
-    if (TableChanged) {
-        keptCopy = addressFile_.save(model_.table());
+    if (book_->tableChanged()) {
+        keptCopy = book_->save();
     }
     try {
         settings::writeViewSettings(places_.settingsFile, viewState());
@@ -372,11 +386,11 @@ void TForm1::sort() {
     model_.sortByColumn(keyColumn());
 }
 
+// The re-sort marks the table changed, so that the list is saved in the new order.
 void TForm1::comboChange() {
     sort();
     ui_->Edit1->setFocus();
     Edit1Change();
-    TableChanged = true;
 }
 
 // ---- editing ----
@@ -404,7 +418,6 @@ void TForm1::Button1Click() {
     }
     const book::Record entry = entryFields();
     const book::AddressTable& table = model_.table();
-    TableChanged = true;
     if (table.rowCount() == 2 && table.record(1).isBlank()) {
         model_.setRecord(1, entry);
         return;
@@ -422,7 +435,6 @@ void TForm1::Button3Click() {
         return;
     }
     model_.setRecord(row, entryFields());
-    TableChanged = true;
     model_.sortAfterChange(keyColumn(), row); // what sort() gives, without sorting everything again
 }
 
@@ -446,12 +458,10 @@ void TForm1::Button2Click() {
     if (table.rowCount() == 2) {
         if (confirmDelete()) {
             model_.setRecord(1, book::Record());
-            TableChanged = true;
         }
         return;
     }
     if (currentRow() > 0 && confirmDelete()) {
-        TableChanged = true;
         model_.removeRecord(currentRow());
     }
     if (currentRow() > table.rowCount() - 1) {

@@ -2,7 +2,7 @@
 
 #include "AddressModel.h"
 #include "ColumnLayout.h"
-#include "book/AddressFile.h"
+#include "book/AddressBook.h"
 #include "print/ListPrinter.h"
 #include "settings/ViewSettings.h"
 
@@ -30,6 +30,8 @@ public:
         std::filesystem::path settingsFile;
     };
     explicit TForm1(Places places, QWidget* parent = nullptr);
+    // With an address book of the caller's (tests use one whose load or save fails).
+    TForm1(Places places, std::unique_ptr<book::AddressBook> book, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The dialogs are created after the main window, and used from then on.
@@ -41,7 +43,7 @@ public:
     const QStringList& startupErrors() const { return startupErrors_; }
 
     const AddressModel& model() const { return model_; }
-    bool tableChanged() const { return TableChanged; }
+    bool tableChanged() const { return book_->tableChanged(); }
     int currentRow() const;
     const ui::ColumnRatios& columnRatios() const { return ColumnRatios; }
     int printFontSize() const { return PrintFontSize; }
@@ -72,6 +74,7 @@ protected:
 
 private:
     void FormCreate();
+    void loadAddresses();
     void FormActivate();
     void FormCloseQuery();
     void FormResize();
@@ -108,7 +111,7 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui_;
     Places places_;
-    book::AddressFile addressFile_;
+    std::unique_ptr<book::AddressBook> book_;
     AddressModel model_;
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
@@ -116,7 +119,6 @@ private:
     std::unique_ptr<QPrinter> printer_;
     print::ListPrinter listPrinter_;
 
-    bool TableChanged = false;
     ui::ColumnRatios ColumnRatios = ui::FirstStartRatios;
     int PrintFontSize = 8;
     bool probeFailed_ = false;

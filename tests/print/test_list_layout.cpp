@@ -1,4 +1,5 @@
 #include "print/ListLayout.h"
+#include "tests/support/Tables.h"
 
 #include <QTest>
 
@@ -10,15 +11,15 @@ namespace {
 using Row = std::vector<std::string>;
 
 // Records go to rows 1..n; no records leaves the blank row 1 of the empty list.
-book::AddressTable tableOf(const std::vector<Row>& records) {
-    book::AddressTable table;
-    for (std::size_t index = 0; index < records.size(); ++index) {
-        for (std::size_t column = 0; column < records[index].size(); ++column) {
-            table.setCell(static_cast<int>(column), static_cast<int>(index) + 1, records[index][column]);
+book::AddressTable tableOf(const std::vector<Row>& rows) {
+    std::vector<book::Record> records;
+    for (const Row& row : rows) {
+        book::Record& record = records.emplace_back();
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            record.setField(static_cast<int>(column), row[column]);
         }
     }
-    table.setRowCount(std::max(2, static_cast<int>(records.size()) + 1));
-    return table;
+    return testsupport::tableOf(records);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "print/ListLayout.h"
 #include "print/ListPrinter.h"
+#include "tests/support/Tables.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -13,13 +14,11 @@
 namespace {
 
 book::AddressTable tableOfNames(std::initializer_list<std::string_view> names) {
-    book::AddressTable table;
-    int row = 1;
+    std::vector<book::Record> records;
     for (const std::string_view name : names) {
-        table.setCell(0, row++, name);
+        records.push_back(book::Record{name});
     }
-    table.setRowCount(std::max(2, row));
-    return table;
+    return testsupport::tableOf(records);
 }
 
 QString composedText(const book::AddressTable& table) {

@@ -1,5 +1,6 @@
 #include "print/ListLayout.h"
 #include "print/ListPrinter.h"
+#include "tests/support/Tables.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -21,19 +22,16 @@ constexpr int JobTimeoutMs = 60'000;
 
 // Varied lengths in every column, so misaligned columns show.
 book::AddressTable sampleTable(int records) {
-    book::AddressTable table;
+    std::vector<book::Record> rows;
     for (int row = 1; row <= records; ++row) {
         const std::string number = std::to_string(row);
-        table.setCell(0, row, "Name" + std::string(static_cast<std::size_t>(row % 7), 'n') + number);
-        table.setCell(1, row, row % 3 == 0 ? "" : "Vorname" + number);
-        table.setCell(2, row, std::string(static_cast<std::size_t>(row % 4), 'a'));
-        table.setCell(3, row, "Strasse " + number + ", Ort");
-        table.setCell(4, row, "0" + number + " / 99");
-        table.setCell(5, row, "p" + number + "@example.org");
-        table.setCell(6, row, row % 5 == 0 ? "Notiz" : "");
+        rows.push_back(book::Record{"Name" + std::string(static_cast<std::size_t>(row % 7), 'n') + number,
+                                    row % 3 == 0 ? "" : "Vorname" + number,
+                                    std::string(static_cast<std::size_t>(row % 4), 'a'),
+                                    "Strasse " + number + ", Ort", "0" + number + " / 99",
+                                    "p" + number + "@example.org", row % 5 == 0 ? "Notiz" : ""});
     }
-    table.setRowCount(records + 1);
-    return table;
+    return testsupport::tableOf(rows);
 }
 
 // What pdftotext gives back for a printed line: trailing spaces do not survive on paper.

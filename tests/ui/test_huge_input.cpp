@@ -2,7 +2,7 @@
 // cell of megabytes is painted from a short text, and a close after a change writes back what was read.
 #include "MainWindowRun.h"
 #include "bench/AddressList.h"
-#include "book/AddressFile.h"
+#include "book/AddressBook.h"
 #include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 #include "ui/AddressModel.h"
@@ -10,11 +10,13 @@
 
 #include <QAbstractItemDelegate>
 #include <QAction>
+#include <QFile>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -93,11 +95,22 @@ QByteArray bytesOf(Input input) {
 
 // The table as the window must hold it after reading these bytes.
 book::AddressTable tableOf(const QByteArray& bytes) {
-    book::AddressTable table;
-    const int lineCounter = book::parseAddressText(std::string_view(bytes.constData(), bytes.size()), table);
-    table.setRowCount(std::max(lineCounter, 2));
-    return table;
+    return book::AddressTable(bytes.toStdString());
 }
+
+// An address book that has read these bytes from a folder of its own.
+struct LoadedBook {
+    QTemporaryDir folder;
+    book::AddressBook book{folder.path().toStdString()};
+    explicit LoadedBook(const QByteArray& bytes) {
+        QFile file(folder.filePath(QStringLiteral("Adressen.txt")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            qFatal("cannot write the list");
+        }
+        file.close();
+        book.load();
+    }
+};
 
 QByteArray describeMismatch(const book::AddressTable& actual, const book::AddressTable& expected) {
     if (actual.rowCount() != expected.rowCount()) {
@@ -277,8 +290,8 @@ void HugeInputTest::windowMeasuresNoRowAndPaintsOnlyShownOnes() {
 // The steps of a run that could make a view lay out its rows: a new model, showing, a new font and
 // row height, a column dragged or double-clicked at its border, all rows re-sorted, scrolling.
 void HugeInputTest::gridAsksOnlyForShownRows() {
-    AddressModel model;
-    model.replaceTable(tableOf(manyRecords()));
+    LoadedBook loaded(manyRecords());
+    AddressModel model(loaded.book);
     RowWatchingProxy proxy;
     proxy.setSourceModel(&model);
     AddressGrid grid;
@@ -323,8 +336,8 @@ void HugeInputTest::gridShowsTheStartOfAHugeCell() {
     QFETCH(bool, cut);
     const QByteArray line = hugeLine();
     const std::string cell = line.left(length).toStdString();
-    AddressModel model;
-    model.replaceTable(tableOf(QByteArray::fromStdString(cell + "|Rita")));
+    LoadedBook loaded(QByteArray::fromStdString(cell + "|Rita"));
+    AddressModel model(loaded.book);
 
     const QString shown = model.data(model.index(0, 0), Qt::DisplayRole).toString();
     QCOMPARE(model.table().cell(0, 1).size(), cell.size());

@@ -1,0 +1,180 @@
+#include "AddressBook.h"
+
+#include "Sort.h"
+#include "files/FileError.h"
+#include "files/FolderEntries.h"
+#include "files/ReadFile.h"
+#include "files/ReplacementFile.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+
+namespace book {
+
+namespace {
+
+IoError ioError(int error, const std::filesystem::path& file) {
+    return IoError("E/A-Fehler " + std::to_string(error) + ": " + std::strerror(error) + ": " +
+                   file.filename().string());
+}
+
+IoError ioError(const files::FileError& error) {
+    return ioError(error.code().value(), error.file());
+}
+
+std::string keptCopyName(const std::tm& when, int attempt) {
+    std::array<char, 32> stamp{};
+    std::strftime(stamp.data(), stamp.size(), "%Y-%m-%d %H-%M-%S", &when);
+    std::string name = "Adressen " + std::string(stamp.data());
+    if (attempt > 1) {
+        name += " (" + std::to_string(attempt) + ")";
+    }
+    return name + ".txt";
+}
+
+} // namespace
+
+Record exampleRecord() {
+    return Record{"Example",
+                  "Michael",
+                  "Mike",
+                  "Examplestreet.15, New York",
+                  "5551515 / 5551414",
+                  "michael@example.com",
+                  "Example"};
+}
+
+AddressBook::AddressBook(std::filesystem::path folder)
+    : folder_(std::move(folder)), path_(folder_ / AddressFileName) {}
+
+bool AddressBook::writeProbe() const {
+    try {
+        std::filesystem::path probe = folder_ / ProbeFileName;
+        std::optional<files::Descriptor> created = files::createExclusively(probe);
+        if (!created) {
+            files::CreatedFile ours = files::createUniquelyNamed(folder_, ".numberwell-probe-", ".tst");
+            probe = std::move(ours.path);
+            created = std::move(ours.descriptor);
+        }
+        created->close(probe);
+        files::removeFile(probe);
+        return false;
+    } catch (const files::FileError&) {
+        return true;
+    }
+}
+
+void AddressBook::load() {
+    table_ = AddressTable();
+    read_ = {ReadVersion::State::Unreadable, {}};
+    std::optional<files::FileContents> contents;
+    try {
+        contents = files::readFile(path_);
+    } catch (const files::FileError& error) {
+        throw ioError(error);
+    }
+    if (!contents) {
+        read_ = {ReadVersion::State::Missing, {}};
+        table_.setRecord(1, exampleRecord());
+        return;
+    }
+    try {
+        table_ = AddressTable(std::move(contents->bytes));
+    } catch (const std::length_error&) {
+        throw ioError(EFBIG, path_);
+    }
+    read_ = {ReadVersion::State::Read, contents->status};
+}
+
+std::optional<std::string> AddressBook::save() {
+    try {
+        // A write-protected file stays protected, as when it was written in place.
+        if (::access(path_.c_str(), W_OK) != 0 && errno == EACCES) {
+            throw files::FileError(EACCES, path_);
+        }
+        files::ReplacementFile replacement(path_);
+        table_.writeText(
+            [&replacement](std::span<const std::string_view> pieces) { replacement.write(pieces); });
+        const files::FileStatus written = replacement.finish();
+        std::optional<std::string> kept;
+        if (diskHoldsAnotherVersion()) {
+            kept = keepDiskVersion();
+        }
+        try {
+            replacement.putInPlace();
+        } catch (const files::FileError&) {
+            if (replacement.inPlace()) {
+                read_ = {ReadVersion::State::Read, written}; // only the folder's sync failed
+            }
+            throw;
+        }
+        read_ = {ReadVersion::State::Read, written};
+        return kept;
+    } catch (const files::FileError& error) {
+        throw ioError(error);
+    }
+}
+
+bool AddressBook::diskHoldsAnotherVersion() const {
+    std::optional<files::FileStatus> now;
+    try {
+        now = files::statusOf(path_);
+    } catch (const files::FileError&) {
+        return true; // something is there that cannot even be looked at: keep it, if it can be
+    }
+    if (!now) {
+        return false;
+    }
+    return read_.state != ReadVersion::State::Read || *now != read_.status;
+}
+
+// A hard link costs nothing and keeps even a file we may not read; a copy serves where links are not
+// possible.
+std::string AddressBook::keepDiskVersion() const {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    for (int attempt = 1;; ++attempt) {
+        const std::string name = keptCopyName(local, attempt);
+        const std::filesystem::path kept = folder_ / name;
+        bool made = false;
+        try {
+            made = files::linkExclusively(path_, kept);
+        } catch (const files::FileError&) {
+            made = files::copyExclusively(path_, kept);
+        }
+        if (made) {
+            return name;
+        }
+    }
+}
+
+void AddressBook::setRecord(int row, const Record& record) {
+    table_.setRecord(row, record);
+    TableChanged = true;
+}
+
+void AddressBook::insertRecord(int row, const Record& record) {
+    table_.insertRecord(row, record);
+    TableChanged = true;
+}
+
+void AddressBook::removeRecord(int row) {
+    table_.removeRecord(row);
+    TableChanged = true;
+}
+
+void AddressBook::sortByColumn(int column) {
+    book::sortByColumn(table_, column);
+    TableChanged = true;
+}
+
+void AddressBook::sortAfterChange(int column, int row) {
+    book::sortAfterChange(table_, column, row);
+    TableChanged = true;
+}
+
+} // namespace book
