@@ -50,9 +50,13 @@ std::string generateAddressText(int records) {
         }
         text += "|" + std::string(pick(random, Streets)) + " " + std::to_string(1 + random() % 120) + ", " +
                 digits(random, 5) + " " + std::string(pick(random, Towns));
-        text += "|0" + digits(random, 3) + " " + digits(random, 6);
-        text += "|" + std::string(first.substr(0, 1)) + "." + name.substr(0, 5) + "@example.com|";
-        if (random() % 5 == 0) {
+        const std::string area = digits(random, 3);
+        text += "|0" + area + " " + digits(random, 6);
+        if (random() % 2 == 0) {
+            text += " / 0" + area + " " + digits(random, 6);
+        }
+        text += "|" + std::string(first) + "." + name + "@example.com|";
+        if (random() % 5 < 2) {
             text +=
                 "Geb. " + std::to_string(1 + random() % 28) + "." + std::to_string(1 + random() % 12) + ".";
         }

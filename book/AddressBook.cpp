@@ -3,8 +3,6 @@
 #include "Sort.h"
 #include "files/FileError.h"
 #include "files/FolderEntries.h"
-#include "files/ReadFile.h"
-#include "files/ReplacementFile.h"
 
 #include <array>
 #include <cerrno>
@@ -72,7 +70,7 @@ void AddressBook::load() {
     read_ = {ReadVersion::State::Unreadable, {}};
     std::optional<files::FileContents> contents;
     try {
-        contents = files::readFile(path_);
+        contents = readList();
     } catch (const files::FileError& error) {
         throw ioError(error);
     }
@@ -96,8 +94,7 @@ std::optional<std::string> AddressBook::save() {
             throw files::FileError(EACCES, path_);
         }
         files::ReplacementFile replacement(path_);
-        table_.writeText(
-            [&replacement](std::span<const std::string_view> pieces) { replacement.write(pieces); });
+        writeList(replacement);
         const files::FileStatus written = replacement.finish();
         std::optional<std::string> kept;
         if (diskHoldsAnotherVersion()) {
@@ -116,6 +113,14 @@ std::optional<std::string> AddressBook::save() {
     } catch (const files::FileError& error) {
         throw ioError(error);
     }
+}
+
+std::optional<files::FileContents> AddressBook::readList() const {
+    return files::readFile(path_);
+}
+
+void AddressBook::writeList(files::ReplacementFile& file) const {
+    table_.writeText([&file](std::span<const std::string_view> pieces) { file.write(pieces); });
 }
 
 bool AddressBook::diskHoldsAnotherVersion() const {

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "AddressTable.h"
-#include "files/FileStatus.h"
+#include "files/ReadFile.h"
+#include "files/ReplacementFile.h"
 
 #include <filesystem>
 #include <optional>
@@ -24,7 +25,8 @@ public:
 Record exampleRecord();
 
 // The address list of one folder: the table, whether it was changed, and "Adressen.txt", read at start
-// and written at close. Load and save are virtual so that tests can make them fail in every way.
+// and written at close. Reading and writing the file's bytes are virtual, so that tests can make them
+// fail in every way there is.
 class AddressBook {
 public:
     explicit AddressBook(std::filesystem::path folder);
@@ -40,13 +42,13 @@ public:
     // Reads "Adressen.txt", or puts the example record into row 1 when there is none. Whatever fails
     // (IoError for the file itself) leaves the empty list, and that file is then kept under a dated name
     // before a save replaces it.
-    virtual void load();
+    void load();
 
     // Writes the table: a temporary file, synced and renamed over "Adressen.txt"; on any failure the old
     // file stays and the error is raised (IoError for the file's own). When the file on disk is not the
     // one that was read (another program wrote it, or it could not be read at start), that version is
     // first kept beside it as "Adressen YYYY-MM-DD HH-MM-SS.txt": the name of the kept copy is returned.
-    virtual std::optional<std::string> save();
+    std::optional<std::string> save();
 
     const AddressTable& table() const { return table_; }
     bool tableChanged() const { return TableChanged; }
@@ -59,6 +61,12 @@ public:
     void sortAfterChange(int column, int row); // the same order as sortByColumn when only row changed
 
     const std::filesystem::path& path() const { return path_; }
+
+protected:
+    // The file's bytes, or nothing when there is none.
+    virtual std::optional<files::FileContents> readList() const;
+    // The table's text into the new version of the file.
+    virtual void writeList(files::ReplacementFile& file) const;
 
 private:
     // What "Adressen.txt" was when it was read, to notice another writer at save.

@@ -18,8 +18,8 @@ namespace {
 
 using RowRef = std::uint32_t;
 
-// The table is sorted a chunk of rows at a time, then the sorted chunks are merged: that bounds what the
-// sort needs beside the table to half a megabyte and one more list of row references.
+// The table is sorted a chunk of rows at a time, then the sorted chunks are merged in place: that bounds
+// what the sort needs beside the table to about a megabyte, whatever its size.
 constexpr std::size_t ChunkRows = std::size_t{1} << 16;
 
 // In a chunk every row gets one 64-bit number: the next few upper-cased bytes of its key, how many bytes
@@ -169,9 +169,103 @@ private:
     std::vector<Range> pending_;
 };
 
-// Merges the sorted chunks into a new list: the smallest key first, the earlier chunk on equal keys,
-// which keeps the sort stable.
-template <typename Keys> std::vector<RowRef> mergeChunks(std::span<const RowRef> rows, const Keys& keys) {
+// Where the merge writes: the merged rows go out a block at a time, into blocks of the list whose rows
+// the merge has all read, or into a few spare blocks until there are such; at the end the blocks are
+// put in order. So the merge needs some kilobytes beside the list instead of a second list.
+class BlockOutput {
+public:
+    static constexpr std::size_t BlockRows = 1024; // chunks are whole blocks, so no block spans two
+
+    BlockOutput(std::span<RowRef> rows, std::size_t inputs)
+        : rows_(rows), wholeBlocks_(rows.size() / BlockRows), spare_((inputs + 1) * BlockRows),
+          tail_(rows.size() % BlockRows) {
+        // Each input holds back at most one block it has begun: inputs + 1 spares always leave a slot.
+        for (std::size_t index = inputs + 1; index-- > 0;) {
+            free_.push_back(wholeBlocks_ + index);
+        }
+        slotOf_.reserve(wholeBlocks_);
+    }
+
+    void put(RowRef ref) {
+        if (filled_ == BlockRows) {
+            filled_ = 0;
+            if (slotOf_.size() == wholeBlocks_) {
+                out_ = tail_.data(); // the list's last, shorter block is never a slot
+            } else {
+                slotOf_.push_back(free_.back());
+                free_.pop_back();
+                out_ = slot(slotOf_.back());
+            }
+        }
+        out_[filled_++] = ref;
+    }
+
+    // Every row of this block of the list has been read.
+    void blockRead(std::size_t block) {
+        if (block < wholeBlocks_) {
+            free_.push_back(block);
+        }
+    }
+
+    // Once every row is out: block k of the output to block k of the list.
+    void arrange() {
+        std::vector<bool> holdsOutput(wholeBlocks_, false);
+        for (const std::size_t at : slotOf_) {
+            if (at < wholeBlocks_) {
+                holdsOutput[at] = true;
+            }
+        }
+        std::size_t vacant = 0;
+        for (std::size_t& at : slotOf_) { // out of the spares, into the blocks nothing was put in
+            if (at >= wholeBlocks_) {
+                while (holdsOutput[vacant]) {
+                    ++vacant;
+                }
+                std::copy_n(slot(at), BlockRows, slot(vacant));
+                holdsOutput[vacant] = true;
+                at = vacant;
+            }
+        }
+        // Now a permutation of the blocks: follow each cycle, with one block held aside.
+        std::vector<RowRef> aside(BlockRows);
+        for (std::size_t block = 0; block < wholeBlocks_; ++block) {
+            if (slotOf_[block] == block) {
+                continue;
+            }
+            std::copy_n(slot(block), BlockRows, aside.begin());
+            std::size_t target = block;
+            while (slotOf_[target] != block) {
+                const std::size_t source = slotOf_[target];
+                std::copy_n(slot(source), BlockRows, slot(target));
+                slotOf_[target] = target;
+                target = source;
+            }
+            std::copy(aside.begin(), aside.end(), slot(target));
+            slotOf_[target] = target;
+        }
+        std::copy(tail_.begin(), tail_.end(), rows_.end() - static_cast<std::ptrdiff_t>(tail_.size()));
+    }
+
+private:
+    RowRef* slot(std::size_t index) {
+        return index < wholeBlocks_ ? rows_.data() + index * BlockRows
+                                    : spare_.data() + (index - wholeBlocks_) * BlockRows;
+    }
+
+    std::span<RowRef> rows_;
+    std::size_t wholeBlocks_;
+    std::vector<RowRef> spare_;
+    std::vector<RowRef> tail_;        // the rows after the last whole block
+    std::vector<std::size_t> free_;   // slots that may be written
+    std::vector<std::size_t> slotOf_; // where each block of the output went
+    RowRef* out_ = nullptr;
+    std::size_t filled_ = BlockRows;
+};
+
+// Merges the sorted chunks in place: the smallest key first, the earlier chunk on equal keys, which
+// keeps the sort stable.
+template <typename Keys> void mergeChunks(std::span<RowRef> rows, const Keys& keys) {
+    static_assert(ChunkRows % BlockOutput::BlockRows == 0);
     struct Head {
         std::size_t next;
         std::size_t end;
@@ -211,20 +305,22 @@ template <typename Keys> std::vector<RowRef> mergeChunks(std::span<const RowRef>
         queue[chunk] = chunk;
     }
     std::make_heap(queue.begin(), queue.end(), later);
-    std::vector<RowRef> merged;
-    merged.reserve(rows.size());
+    BlockOutput output(rows, heads.size());
     while (!queue.empty()) {
         std::pop_heap(queue.begin(), queue.end(), later);
         Head& head = heads[queue.back()];
-        merged.push_back(rows[head.next]);
-        if (++head.next == head.end) {
+        output.put(rows[head.next]);
+        if (++head.next % BlockOutput::BlockRows == 0) {
+            output.blockRead(head.next / BlockOutput::BlockRows - 1);
+        }
+        if (head.next == head.end) {
             queue.pop_back();
             continue;
         }
         readKey(head);
         std::push_heap(queue.begin(), queue.end(), later);
     }
-    return merged;
+    output.arrange();
 }
 
 } // namespace
@@ -250,7 +346,7 @@ void sortByColumn(AddressTable& table, int column) {
         ChunkSort(rows.subspan(begin, std::min(ChunkRows, rows.size() - begin)), keys, numbers, spare).run();
     }
     if (rows.size() > ChunkRows) {
-        table.rows_ = mergeChunks(rows, keys);
+        mergeChunks(rows, keys);
     }
 }
 

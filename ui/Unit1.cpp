@@ -115,21 +115,22 @@ void TForm1::FormCreate() {
         return;
     }
 
-    // The headings are row 0 of every table, and loading sets the row count: nothing between the load
-    // and the settings depends on it, so the view sees the table before the settings are read.
-    loadAddresses();
+    loadAddresses(); // the headings are row 0 of every table
 
     winId(); // the platform window, so the frame is known where the platform tells it before showing
     try {
         const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
         settings::readViewSettings(places_.settingsFile, {screen.width(), screen.height()}, *this);
-    } catch (const settings::SettingsError& error) {
+    } catch (const std::exception& error) {
         startupErrors_ << QString::fromUtf8(error.what());
     }
     FormResize(); // the proportions of the last run, whatever size the window has now
 
-    ui_->stringgrid1->setCurrentIndex(model_.index(0, 0));
+    // The row height before the row count: a view that gets a million rows afterwards makes them all
+    // at that height, where changing it would copy its record of every row.
     applyRowHeightRule();
+    model_.showLoadedTable();
+    ui_->stringgrid1->setCurrentIndex(model_.index(0, 0));
 }
 
 // Whatever fails (the file, or memory on a hostile one) leaves the empty list and is told once the window
@@ -142,7 +143,6 @@ void TForm1::loadAddresses() {
     } catch (...) {
         startupErrors_ << QStringLiteral("Unbekannter Fehler beim Lesen von Adressen.txt");
     }
-    model_.showLoadedTable();
 }
 
 bool TForm1::event(QEvent* event) {

@@ -1,5 +1,6 @@
 #include "book/AddressBook.h"
 #include "RecordPrinter.h"
+#include "tests/support/FailingBook.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -323,5 +324,49 @@ TEST_F(AddressBookTest, TakenNamesForTheKeptCopyAreNumbered) {
     EXPECT_TRUE(kept->ends_with(" (2).txt")) << *kept;
     EXPECT_EQ(readBytes(folder / *kept), "Theirs\r\n");
 }
+
+} // namespace
+
+namespace {
+
+class FailureTest : public testing::TestWithParam<testsupport::Failure> {
+protected:
+    TempFolder folder;
+    fs::path addresses = folder / book::AddressFileName;
+    testsupport::FailingBook book{folder.path()};
+};
+
+// Whatever breaks off the save, the old file stays and no temporary file is left; the next save works.
+TEST_P(FailureTest, AtSaveKeepsTheOldFile) {
+    writeBytes(addresses, OldText);
+    book.load();
+    book.failWrite = GetParam().raise;
+    EXPECT_ANY_THROW(saveNewText(book));
+    EXPECT_EQ(readBytes(addresses), OldText);
+    EXPECT_EQ(filesIn(folder.path()), std::set<std::string>{"Adressen.txt"});
+    EXPECT_TRUE(book.tableChanged());
+    book.failWrite = nullptr;
+    EXPECT_EQ(book.save(), std::nullopt);
+    EXPECT_EQ(readBytes(addresses), NewText);
+}
+
+// Whatever breaks off the load leaves the empty list, and the file it did not read is kept before a
+// save replaces it.
+TEST_P(FailureTest, AtLoadLeavesTheEmptyListAndKeepsTheFile) {
+    writeBytes(addresses, OldText);
+    book.failRead = GetParam().raise;
+    EXPECT_ANY_THROW(book.load());
+    EXPECT_EQ(book.table().rowCount(), 2);
+    EXPECT_TRUE(book.table().record(1).isBlank());
+    const auto kept = saveNewText(book);
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(readBytes(folder / *kept), OldText);
+    EXPECT_EQ(readBytes(addresses), NewText);
+}
+
+INSTANTIATE_TEST_SUITE_P(AddressBook, FailureTest, testing::ValuesIn(testsupport::everyKindOfFailure()),
+                         [](const testing::TestParamInfo<testsupport::Failure>& info) {
+                             return info.param.name;
+                         });
 
 } // namespace

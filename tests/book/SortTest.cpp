@@ -108,7 +108,7 @@ TEST(SortByColumn, MatchesTheNeighbourExchangeOnRandomTables) {
 // Long keys that agree far on, in tables of several chunks of rows: what the sort does in steps.
 TEST(SortByColumn, MatchesTheNeighbourExchangeOnLongSharedKeys) {
     std::mt19937 random(6);
-    for (const int rows : {300, 70'000}) {
+    for (const int rows : {300, 70'000, 2 * 65'536}) { // one chunk, two and a short block, two exactly
         Records expected;
         for (int row = 0; row < rows; ++row) {
             const std::string shared(random() % 3 == 0 ? 40 : 3, 'x');

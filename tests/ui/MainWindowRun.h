@@ -28,8 +28,10 @@ public:
     void writeSettings(const QByteArray& text) const;
     QByteArray settings() const;
 
-    // Creates the windows in their order and shows the main window until it is active.
+    // Creates the windows in their order and shows the main window until it is active; with an
+    // address book of the test's own, for the folder().
     TForm1& start();
+    TForm1& start(std::unique_ptr<book::AddressBook> book);
     // Closes the main window as the close box does; true when it really closed.
     bool close();
 

@@ -1,6 +1,7 @@
 // What the file system can do to a save at close: each fault is staged under a running window, and
 // afterwards nothing may be lost and the user must have been told.
 #include "MainWindowRun.h"
+#include "support/FailingBook.h"
 #include "support/ModalDriver.h"
 #include "support/TempFolder.h"
 
@@ -73,7 +74,9 @@ const QByteArray Sorted = people(true);
 QString closeAndReadTheErrorBox(MainWindowRun& run, bool& closed) {
     QString text;
     whenModalOpens([&text](QWidget* modal) {
-        text = qobject_cast<QMessageBox*>(modal)->text();
+        if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
+            text = box->text();
+        }
         QTest::keyClick(modal, Qt::Key_Return);
     });
     closed = run.close();
@@ -98,7 +101,87 @@ private slots:
     void refusedSaveKeepsEverythingAndTellsWhy();
     void vanishedFileIsWrittenAgain();
     void anotherProgramsVersionIsKeptAndReported();
+    void anyFailureAtSaveKeepsTheWindowOpen_data();
+    void anyFailureAtSaveKeepsTheWindowOpen();
+    void anyFailureAtLoadIsToldAndStartsWithTheEmptyList_data();
+    void anyFailureAtLoadIsToldAndStartsWithTheEmptyList();
 };
+
+namespace {
+
+void failureRows() {
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("told");
+    const QStringList told = {"std::bad_alloc", "basic_string::_M_create", "E/A-Fehler 5",
+                              "Unbekannter Fehler"};
+    const auto failures = testsupport::everyKindOfFailure();
+    for (int index = 0; index < static_cast<int>(failures.size()); ++index) {
+        QTest::newRow(failures[static_cast<std::size_t>(index)].name) << index << told[index];
+    }
+}
+
+std::function<void()> failure(int index) {
+    return testsupport::everyKindOfFailure()[static_cast<std::size_t>(index)].raise;
+}
+
+} // namespace
+
+void SaveFaultsTest::anyFailureAtSaveKeepsTheWindowOpen_data() {
+    failureRows();
+}
+
+// Whatever breaks off the save, the close is refused and told, the old file stays, and the next close
+// saves.
+void SaveFaultsTest::anyFailureAtSaveKeepsTheWindowOpen() {
+    QFETCH(int, failure);
+    QFETCH(QString, told);
+    MainWindowRun run;
+    run.writeAddresses(Unsorted);
+    auto book = std::make_unique<testsupport::FailingBook>(run.folder());
+    testsupport::FailingBook& failing = *book;
+    run.start(std::move(book));
+    changeTheTable(run);
+    failing.failWrite = ::failure(failure);
+
+    bool closed = true;
+    const QString text = closeAndReadTheErrorBox(run, closed);
+    QVERIFY(!closed);
+    QVERIFY(run.form().isVisible());
+    QVERIFY2(text.contains(told), qPrintable(text));
+    QCOMPARE(run.addresses(), Unsorted);
+    QCOMPARE(testsupport::filesIn(run.folder()), (std::set<std::string>{"Adressen.txt"}));
+
+    failing.failWrite = nullptr;
+    QVERIFY(run.close());
+    QCOMPARE(run.addresses(), Sorted);
+}
+
+void SaveFaultsTest::anyFailureAtLoadIsToldAndStartsWithTheEmptyList_data() {
+    failureRows();
+}
+
+// Whatever breaks off the load is told, the window starts with the empty list, and the file that was
+// not read is kept before the list replaces it.
+void SaveFaultsTest::anyFailureAtLoadIsToldAndStartsWithTheEmptyList() {
+    QFETCH(int, failure);
+    QFETCH(QString, told);
+    MainWindowRun run;
+    run.writeAddresses(Unsorted);
+    auto book = std::make_unique<testsupport::FailingBook>(run.folder());
+    book->failRead = ::failure(failure);
+    TForm1& form = run.start(std::move(book));
+    QCOMPARE(form.startupErrors().size(), 1);
+    QVERIFY2(form.startupErrors().front().contains(told), qPrintable(form.startupErrors().front()));
+    QCOMPARE(run.rowCount(), 2);
+    QCOMPARE(run.cell(0, 1), QString());
+
+    changeTheTable(run);
+    bool closed = false;
+    const QString text = closeAndReadTheErrorBox(run, closed);
+    QVERIFY(closed);
+    QVERIFY2(text.contains(QStringLiteral("aufbewahrt")), qPrintable(text));
+    QCOMPARE(testsupport::filesIn(run.folder()).size(), std::size_t{3}); // the list, the kept one, config
+}
 
 void SaveFaultsTest::refusedSaveKeepsEverythingAndTellsWhy_data() {
     QTest::addColumn<Fault>("fault");
