@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTimer>
 
-int runProgram(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFile) {
-    TForm1 form1({programFolder, settingsFile});
+int runProgram(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFile,
+               const std::filesystem::path& contactsToAdd) {
+    TForm1 form1({programFolder, settingsFile, contactsToAdd});
     if (form1.probeFailed()) {
         return 0;
     }
@@ -22,6 +24,9 @@ int runProgram(const std::filesystem::path& programFolder, const std::filesystem
     }
     const CloseRequests closeRequests(form1); // from here on a request to end is served by the loop
     form1.show();
+    if (!form1.contactsNotice().isEmpty()) { // once the window stands, over it
+        QTimer::singleShot(0, &form1, [&form1] { ui::showInformation(&form1, form1.contactsNotice()); });
+    }
     return QApplication::exec();
 }
 

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 
-// Creates the four windows in their order and runs the event loop until the main window has closed.
-int runProgram(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFile);
+// Creates the four windows in their order and runs the event loop until the main window has closed. The
+// contacts of contactsToAdd (when given) go into the list at start, and a notice says what happened.
+int runProgram(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFile,
+               const std::filesystem::path& contactsToAdd = {});
 
 // $XDG_CONFIG_HOME/numberwell/user.reg (~/.config when unset).
 std::filesystem::path defaultSettingsFile();

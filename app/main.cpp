@@ -1,9 +1,53 @@
 #include "Application.h"
+#include "CommandLine.h"
+#include "ContactsCommand.h"
 #include "Program.h"
 
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// The folder of the running executable itself, not of argv[0] or the current folder.
+std::filesystem::path programFolder() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+CommandLine commandLine(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    CommandLine line = parseCommandLine(arguments);
+    if (!line.file.empty()) {
+        line.file = std::filesystem::absolute(line.file); // the window changes the working folder
+    }
+    return line;
+}
+
+bool withoutWindow(int argc, char** argv) {
+    const std::string_view first = argc > 1 ? argv[1] : "";
+    return first == "--import" || first == "--export";
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    Application application(argc, argv);
-    // The folder of the running executable itself, not of argv[0] or the current folder.
-    const std::filesystem::path folder = QCoreApplication::applicationDirPath().toStdString();
-    return runProgram(folder, defaultSettingsFile());
+    if (withoutWindow(argc, argv)) { // no display needed
+        const QCoreApplication application(argc, argv);
+        const CommandLine line = commandLine(argc, argv);
+        if (!line.error.empty()) {
+            std::cerr << "numberwell: " << line.error << '\n';
+            return 1;
+        }
+        const ListPlaces places{programFolder(), defaultSettingsFile()};
+        return line.action == CommandLine::Action::Import
+                   ? importContacts(places, line.file, std::cout, std::cerr)
+                   : exportContacts(places, line.file, std::cout, std::cerr);
+    }
+    Application application(argc, argv); // takes the toolkit's own options out of argv
+    const CommandLine line = commandLine(argc, argv);
+    if (!line.error.empty()) {
+        std::cerr << "numberwell: " << line.error << '\n';
+        return 1;
+    }
+    return runProgram(programFolder(), defaultSettingsFile(), line.file);
 }

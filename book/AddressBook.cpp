@@ -1,5 +1,6 @@
 #include "AddressBook.h"
 
+#include "KeyOrder.h"
 #include "Sort.h"
 #include "files/FileError.h"
 #include "files/FolderEntries.h"
@@ -19,10 +20,6 @@ IoError ioError(int error, const std::filesystem::path& file) {
                    file.filename().string());
 }
 
-IoError ioError(const files::FileError& error) {
-    return ioError(error.code().value(), error.file());
-}
-
 std::string keptCopyName(const std::tm& when, int attempt) {
     std::array<char, 32> stamp{};
     std::strftime(stamp.data(), stamp.size(), "%Y-%m-%d %H-%M-%S", &when);
@@ -34,6 +31,15 @@ std::string keptCopyName(const std::tm& when, int attempt) {
 }
 
 } // namespace
+
+IoError toIoError(const files::FileError& error) {
+    return ioError(error.code().value(), error.file());
+}
+
+std::string keptVersionNotice(std::string_view keptName) {
+    return "Adressen.txt war nicht mehr die beim Start gelesene Datei. Diese Fassung wurde als \"" +
+           std::string(keptName) + "\" aufbewahrt";
+}
 
 Record exampleRecord() {
     return Record{"Example",
@@ -72,7 +78,7 @@ void AddressBook::load() {
     try {
         contents = readList();
     } catch (const files::FileError& error) {
-        throw ioError(error);
+        throw toIoError(error);
     }
     if (!contents) {
         read_ = {ReadVersion::State::Missing, {}};
@@ -111,7 +117,7 @@ std::optional<std::string> AddressBook::save() {
         read_ = {ReadVersion::State::Read, written};
         return kept;
     } catch (const files::FileError& error) {
-        throw ioError(error);
+        throw toIoError(error);
     }
 }
 
@@ -153,6 +159,52 @@ std::string AddressBook::keepDiskVersion() const {
         }
         if (made) {
             return name;
+        }
+    }
+}
+
+namespace {
+
+bool isEmptyList(const AddressTable& table) {
+    return table.rowCount() == 2 && table.record(1).isBlank();
+}
+
+bool inKeyOrder(const AddressTable& table, int column) {
+    for (int row = 2; row < table.rowCount(); ++row) {
+        if (compareKeys(table.cell(column, row - 1), table.cell(column, row)) > 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The first row whose key is not less than text, in a list in key order: what the scan from the top
+// finds there.
+int lowerBound(const AddressTable& table, int column, std::string_view text) {
+    const int last = table.rowCount() - 1;
+    const int row = locateRow(table, column, text, 1, last);
+    return compareKeys(text, table.cell(column, row)) > 0 ? last + 1 : row;
+}
+
+} // namespace
+
+int AddressBook::add(int keyColumn, const Record& record) {
+    if (isEmptyList(table_)) {
+        setRecord(1, record);
+        return 1;
+    }
+    const int row = insertionRow(table_, keyColumn, record.field(keyColumn));
+    insertRecord(row, record);
+    return row;
+}
+
+void AddressBook::addAll(int keyColumn, std::span<const Record> records) {
+    const bool halving = inKeyOrder(table_, keyColumn); // and every insertion keeps it so
+    for (const Record& record : records) {
+        if (!halving || isEmptyList(table_)) {
+            add(keyColumn, record);
+        } else {
+            insertRecord(lowerBound(table_, keyColumn, record.field(keyColumn)), record);
         }
     }
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "AddressTable.h"
+#include "files/FileError.h"
 #include "files/ReadFile.h"
 #include "files/ReplacementFile.h"
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,6 +22,12 @@ class IoError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The error box's text for a failing file operation: "E/A-Fehler 2: No such file or directory: name".
+IoError toIoError(const files::FileError& error);
+
+// What the user is told when save() kept another version under that name.
+std::string keptVersionNotice(std::string_view keptName);
 
 // Shown in row 1 when there is no address file.
 Record exampleRecord();
@@ -52,8 +60,16 @@ public:
 
     const AddressTable& table() const { return table_; }
     bool tableChanged() const { return TableChanged; }
+    // Whether the last load found "Adressen.txt" (and not the example instead).
+    bool fileWasThere() const { return read_.state != ReadVersion::State::Missing; }
 
     // Every change of the records or of their order marks the table changed.
+    //
+    // Add: the record fills the blank row of the empty list, or goes in before the first row, from the
+    // top, whose key is not less than its own. Returns its row.
+    int add(int keyColumn, const Record& record);
+    // Adds each record in turn, as add() would; on a list in key order the places are found by halving.
+    void addAll(int keyColumn, std::span<const Record> records);
     void setRecord(int row, const Record& record);
     void insertRecord(int row, const Record& record);
     void removeRecord(int row);

@@ -11,6 +11,14 @@ void AddressModel::showLoadedTable() {
     endResetModel();
 }
 
+int AddressModel::add(int keyColumn, const book::Record& record) {
+    const int rowsBefore = table().rowCount();
+    const int row = book_.add(keyColumn, record);
+    tellRowCount();
+    tellRowsChanged(row, table().rowCount() > rowsBefore ? table().rowCount() - 1 : row);
+    return row;
+}
+
 void AddressModel::setRecord(int row, const book::Record& record) {
     book_.setRecord(row, record);
     tellRowsChanged(row, row);

@@ -20,6 +20,7 @@ public:
     // After the book was loaded: the whole table at once.
     void showLoadedTable();
 
+    int add(int keyColumn, const book::Record& record); // the Add command's place; returns the row
     void setRecord(int row, const book::Record& record);
     void insertRecord(int row, const book::Record& record);
     void removeRecord(int row);

@@ -10,6 +10,7 @@
 #include "Unit6.h"
 #include "WebAddress.h"
 #include "book/Sort.h"
+#include "exchange/ListExchange.h"
 #include "print/ListPrinter.h"
 #include "settings/SettingsKey.h"
 #include "ui_Unit1.h"
@@ -115,7 +116,12 @@ void TForm1::FormCreate() {
         return;
     }
 
-    loadAddresses(); // the headings are row 0 of every table
+    try {
+        listLock_ = files::FileLock::take(places_.programFolder, files::FileLock::Kind::Shared);
+    } catch (const files::FileError&) {
+        // A folder that cannot be locked (some network folders) only loses the guard against an import.
+    }
+    const bool listRead = loadAddresses(); // the headings are row 0 of every table
 
     winId(); // the platform window, so the frame is known where the platform tells it before showing
     try {
@@ -124,7 +130,8 @@ void TForm1::FormCreate() {
     } catch (const std::exception& error) {
         startupErrors_ << QString::fromUtf8(error.what());
     }
-    FormResize(); // the proportions of the last run, whatever size the window has now
+    FormResize();          // the proportions of the last run, whatever size the window has now
+    addContacts(listRead); // in the key order of the search field just read
 
     // The row height before the row count: a view that gets a million rows afterwards makes them all
     // at that height, where changing it would copy its record of every row.
@@ -135,13 +142,36 @@ void TForm1::FormCreate() {
 
 // Whatever fails (the file, or memory on a hostile one) leaves the empty list and is told once the window
 // exists; the unread file is kept under a dated name before a save replaces it.
-void TForm1::loadAddresses() {
+bool TForm1::loadAddresses() {
     try {
         book_->load();
+        return true;
     } catch (const std::exception& error) {
         startupErrors_ << QString::fromUtf8(error.what());
     } catch (...) {
         startupErrors_ << QStringLiteral("Unbekannter Fehler beim Lesen von Adressen.txt");
+    }
+    return false;
+}
+
+// The contacts of the file the program was opened with, added as Add would add them, before the view
+// is told the rows.
+void TForm1::addContacts(bool listRead) {
+    const std::filesystem::path& file = places_.contactsToAdd;
+    if (file.empty()) {
+        return;
+    }
+    if (!listRead) {
+        contactsNotice_ = QStringLiteral("No contacts added from %1: the address list could not be read")
+                              .arg(QString::fromStdString(file.filename().string()));
+        return;
+    }
+    try {
+        const exchange::ReadResult contacts = exchange::readContactsFile(file);
+        exchange::addToList(*book_, keyColumn(), contacts);
+        contactsNotice_ = QString::fromStdString(exchange::summaryText(contacts));
+    } catch (const std::exception& error) {
+        startupErrors_ << QString::fromUtf8(error.what());
     }
 }
 
@@ -198,9 +228,7 @@ void TForm1::FormCloseQuery() {
     }
     // Told only once everything is stored, so that a log-off waiting on the message loses nothing.
     if (keptCopy) {
-        ui::showErrorBox(this, QStringLiteral("Adressen.txt war nicht mehr die beim Start gelesene Datei. "
-                                              "Diese Fassung wurde als \"%1\" aufbewahrt")
-                                   .arg(QString::fromStdString(*keptCopy)));
+        ui::showErrorBox(this, QString::fromUtf8(book::keptVersionNotice(*keptCopy)));
     }
 }
 
@@ -416,13 +444,7 @@ void TForm1::Button1Click() {
     if (Form2->EntryCancelled()) {
         return;
     }
-    const book::Record entry = entryFields();
-    const book::AddressTable& table = model_.table();
-    if (table.rowCount() == 2 && table.record(1).isBlank()) {
-        model_.setRecord(1, entry);
-        return;
-    }
-    model_.insertRecord(book::insertionRow(table, keyColumn(), entry.field(keyColumn())), entry);
+    model_.add(keyColumn(), entryFields()); // at its place in key order, or into the empty list's row
 }
 
 void TForm1::Button3Click() {

@@ -3,6 +3,7 @@
 #include "AddressModel.h"
 #include "ColumnLayout.h"
 #include "book/AddressBook.h"
+#include "files/FileLock.h"
 #include "print/ListPrinter.h"
 #include "settings/ViewSettings.h"
 
@@ -11,6 +12,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TForm1;
@@ -28,6 +30,7 @@ public:
     struct Places {
         std::filesystem::path programFolder; // becomes the working folder; holds "Adressen.txt"
         std::filesystem::path settingsFile;
+        std::filesystem::path contactsToAdd{}; // a vCard or CSV file opened with the program, or empty
     };
     explicit TForm1(Places places, QWidget* parent = nullptr);
     // With an address book of the caller's (tests use one whose load or save fails).
@@ -41,6 +44,8 @@ public:
     bool probeFailed() const { return probeFailed_; }
     // Errors raised while the window was created, for the error box once it exists.
     const QStringList& startupErrors() const { return startupErrors_; }
+    // What adding the contacts of Places::contactsToAdd did, for a notice once the window shows.
+    const QString& contactsNotice() const { return contactsNotice_; }
 
     const AddressModel& model() const { return model_; }
     bool tableChanged() const { return book_->tableChanged(); }
@@ -74,7 +79,8 @@ protected:
 
 private:
     void FormCreate();
-    void loadAddresses();
+    bool loadAddresses();
+    void addContacts(bool listRead);
     void FormActivate();
     void FormCloseQuery();
     void FormResize();
@@ -125,4 +131,6 @@ private:
     bool activated_ = false;
     bool layingOut_ = false;
     QStringList startupErrors_;
+    QString contactsNotice_;
+    std::optional<files::FileLock> listLock_; // shared with other windows; an import waits for none
 };

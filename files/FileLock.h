@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Descriptor.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace files {
+
+// An advisory lock (flock) on a file or a folder, held while the object lives and given back when the
+// process ends in any way. Shared locks go together; an exclusive one stands alone.
+class FileLock {
+public:
+    enum class Kind { Shared, Exclusive };
+
+    // Waits until it is granted.
+    static FileLock take(const std::filesystem::path& file, Kind kind);
+    // Nothing when another holder stands in the way.
+    static std::optional<FileLock> tryTake(const std::filesystem::path& file, Kind kind);
+
+private:
+    explicit FileLock(Descriptor descriptor) : descriptor_(std::move(descriptor)) {}
+    static std::optional<FileLock> lock(const std::filesystem::path& file, Kind kind, bool wait);
+
+    Descriptor descriptor_;
+};
+
+} // namespace files
