@@ -61,7 +61,8 @@ if [ -f "$desktop" ]; then
     report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate rejects the entry"
     [ -z "$report" ] || fail "desktop-file-validate: $report"
     # The entry must name the launcher and the icon that are installed beside it.
-    for line in Type=Application Name=Numberwell Exec=numberwell Icon=numberwell; do
+    for line in Type=Application Name=Numberwell "Exec=numberwell %f" Icon=numberwell \
+        "MimeType=text/vcard;text/x-vcard;text/csv;"; do
         grep -qx "$line" "$desktop" || fail "$desktop lacks the line $line"
     done
 else
