@@ -22,7 +22,7 @@ class TForm3;
 class TForm6;
 
 // The main window: the address grid with its search panel, menus and commands.
-class TForm1 : public QMainWindow, private settings::SettingsTarget {
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     struct Places {
@@ -90,21 +90,9 @@ private:
     book::Record entryFields() const;
     void showEntryDialog(const QString& caption, const book::Record& fields);
     bool confirmDelete();
-    settings::ViewState viewState() const;
-    QSize frameExtra() const;
+    void applyViewSettings(const std::optional<settings::ViewValues>& stored);
+    settings::ViewValues viewValues() const;
     int screenDpi() const;
-
-    // SettingsTarget: where the stored values go at start.
-    void keyMissing() override;
-    void maximise() override;
-    void setLeft(int left) override;
-    void setTop(int top) override;
-    void setWidth(int width) override;
-    void setHeight(int height) override;
-    void setCombo(int index) override;
-    void setRatio(int column, double ratio) override;
-    void setPrintSize(int points) override;
-    void setFontSize(int points) override;
 
     std::unique_ptr<Ui::TForm1> ui_;
     Places places_;

@@ -8,10 +8,12 @@
 
 #include <QAction>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -183,16 +185,22 @@ void CommandsTest::otherProgramsIgnoresEscape() {
 void CommandsTest::aboutShowsFiveLines() {
     MainWindowRun run;
     TForm1& form = run.start();
+    form.move(20, 30); // the box stands in the middle of the screen all the same
     QString text;
-    whenModalOpens([&text](QWidget* modal) {
-        auto* const box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        QCOMPARE(box->windowTitle(), QStringLiteral("Information"));
-        QCOMPARE(box->icon(), QMessageBox::Information);
-        text = box->text();
-        QTest::keyClick(box, Qt::Key_Escape);
+    QRect box;
+    whenModalOpens([&](QWidget* modal) {
+        auto* const message = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(message);
+        QCOMPARE(message->windowTitle(), QStringLiteral("Information"));
+        QCOMPARE(message->icon(), QMessageBox::Information);
+        text = message->text();
+        box = message->frameGeometry();
+        QTest::keyClick(message, Qt::Key_Escape);
     });
     trigger(form, "About1");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(box.topLeft(), screen.topLeft() + QPoint((screen.width() - box.width()) / 2,
+                                                      (screen.height() - box.height()) / 2));
     const QStringList lines = text.split(u'\n');
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines.first(), QStringLiteral("Numberwell Version 1.0"));
