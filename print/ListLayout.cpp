@@ -4,6 +4,7 @@
 #include <numeric>
 
 namespace print {
+namespace {
 
 ColumnWidths columnWidths(const book::AddressTable& table) {
     ColumnWidths widths{};
@@ -15,28 +16,26 @@ ColumnWidths columnWidths(const book::AddressTable& table) {
     return widths;
 }
 
-std::vector<std::string> composeList(const book::AddressTable& table) {
-    const ColumnWidths widths = columnWidths(table);
-    // Each column carries one space more than its width.
-    const std::size_t lineLength =
-        std::accumulate(widths.begin(), widths.end(), std::size_t{book::ColumnCount});
+} // namespace
 
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(table.rowCount()) + 1);
-    for (int row = 0; row < table.rowCount(); ++row) {
-        std::string line;
-        line.reserve(lineLength);
-        for (int column = 0; column < book::ColumnCount; ++column) {
-            const std::string_view text = table.cell(column, row);
-            line.append(text);
-            line.append(widths[column] + 1 - text.size(), ' ');
-        }
-        lines.push_back(std::move(line));
-        if (row == 0) {
-            lines.emplace_back();
-        }
+ListLayout::ListLayout(const book::AddressTable& table)
+    : table_(table), widths_(columnWidths(table)),
+      // Each column carries one space more than its width.
+      lineLength_(std::accumulate(widths_.begin(), widths_.end(), std::size_t{book::ColumnCount})) {}
+
+std::string ListLayout::line(int index) const {
+    if (index == 1) {
+        return {};
     }
-    return lines;
+    const int row = index == 0 ? 0 : index - 1;
+    std::string line;
+    line.reserve(lineLength_);
+    for (int column = 0; column < book::ColumnCount; ++column) {
+        const std::string_view text = table_.cell(column, row);
+        line.append(text);
+        line.append(widths_[column] + 1 - text.size(), ' ');
+    }
+    return line;
 }
 
 } // namespace print

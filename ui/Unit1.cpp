@@ -73,6 +73,8 @@ TForm1::TForm1(Places places, QWidget* parent)
     ui_->Edit1->installEventFilter(this);
     connect(ui_->stringgrid1->horizontalHeader(), &QHeaderView::sectionResized, this,
             &TForm1::stringgrid1ColWidthsChanged);
+    connect(&listPrinter_, &print::ListPrinter::failed, this,
+            [this](const QString& message) { ui::showErrorBox(this, message); });
 
     FormCreate();
 
@@ -139,6 +141,10 @@ bool TForm1::event(QEvent* event) {
         activated_ = true;
         FormActivate();
     }
+    // Closed with everything saved: a print still running would end half-way with the program.
+    if (event->type() == QEvent::Close && event->isAccepted()) {
+        listPrinter_.cancel();
+    }
     return handled;
 }
 
@@ -164,6 +170,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore(); // the addresses are not safe yet: the user can try again
         ui::showErrorBox(this, QString::fromUtf8(error.what()));
     }
+}
+
+void TForm1::saveWithoutClosing() {
+    FormCloseQuery();
 }
 
 void TForm1::FormCloseQuery() {
@@ -499,6 +509,9 @@ void TForm1::Listedrucken1Click() {
         if (!print::defaultPrinterKnown()) {
             throw std::runtime_error("Zur Zeit ist kein Standard-Drucker gewählt");
         }
+        if (listPrinter_.busy()) {
+            throw std::runtime_error("Das Drucken ist im Gang");
+        }
         if (!printer_) {
             printer_ = std::make_unique<QPrinter>(); // lives for the run: the choice stays selected
             printer_->setPrinterName(QPrinterInfo::defaultPrinter().printerName());
@@ -509,7 +522,8 @@ void TForm1::Listedrucken1Click() {
             return;
         }
         printer_->setPrintRange(QPrinter::AllPages);
-        listPrinter_.print(model_.table(), *ui_->editor, *printer_, PrintFontSize);
+        // A copy: the list can be edited meanwhile, and the paper shows it as it was now.
+        listPrinter_.start(model_.table(), *ui_->editor, *printer_, PrintFontSize);
     } catch (const std::runtime_error& error) {
         ui::showErrorBox(this, QString::fromUtf8(error.what()));
     }

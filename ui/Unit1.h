@@ -2,6 +2,7 @@
 
 #include "AddressModel.h"
 #include "ColumnLayout.h"
+#include "PrintProgress.h"
 #include "book/AddressFile.h"
 #include "print/ListPrinter.h"
 #include "settings/ViewSettings.h"
@@ -31,6 +32,10 @@ public:
     };
     explicit TForm1(Places places, QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // Stores what a close stores, and the window stays: for a session manager that may still cancel its
+    // log-off. Raises when the addresses could not be saved.
+    void saveWithoutClosing();
 
     // The dialogs are created after the main window, and used from then on.
     void attachDialogs(TForm2* entry, TForm3* fontSize, TForm6* otherPrograms);
@@ -103,6 +108,7 @@ private:
     TForm6* Form6 = nullptr;
     std::unique_ptr<QPrinter> printer_;
     print::ListPrinter listPrinter_;
+    ui::PrintProgress printProgress_{listPrinter_, *this};
 
     bool TableChanged = false;
     ui::ColumnRatios ColumnRatios = ui::FirstStartRatios;
