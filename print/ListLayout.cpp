@@ -8,18 +8,24 @@ namespace {
 
 ColumnWidths columnWidths(const book::AddressTable& table) {
     ColumnWidths widths{};
-    for (int row = 0; row < table.rowCount(); ++row) {
-        for (int column = 0; column < book::ColumnCount; ++column) {
-            widths[column] = std::max(widths[column], table.cell(column, row).size());
-        }
-    }
+    widenColumns(widths, table, 0, table.rowCount());
     return widths;
 }
 
 } // namespace
 
-ListLayout::ListLayout(const book::AddressTable& table)
-    : table_(table), widths_(columnWidths(table)),
+void widenColumns(ColumnWidths& widths, const book::AddressTable& table, int first, int end) {
+    for (int row = first; row < end; ++row) {
+        for (int column = 0; column < book::ColumnCount; ++column) {
+            widths[column] = std::max(widths[column], table.cell(column, row).size());
+        }
+    }
+}
+
+ListLayout::ListLayout(const book::AddressTable& table) : ListLayout(table, columnWidths(table)) {}
+
+ListLayout::ListLayout(const book::AddressTable& table, const ColumnWidths& widths)
+    : table_(table), widths_(widths),
       // Each column carries one space more than its width.
       lineLength_(std::accumulate(widths_.begin(), widths_.end(), std::size_t{book::ColumnCount})) {}
 

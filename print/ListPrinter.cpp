@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -28,6 +29,7 @@ const QString DocumentName = QStringLiteral("Address list");
 
 // Work done between two turns of the event loop; a page takes a few milliseconds.
 constexpr qint64 SliceMs = 8;
+constexpr int RowsMeasuredAtOnce = 20'000; // about a millisecond
 
 QString toText(const std::string& line) {
     QString text;
@@ -77,7 +79,7 @@ private:
 class ListPrinter::Job {
 public:
     Job(book::AddressTable table, QTextEdit& editor, QPrinter& printer, int fontPoints)
-        : table_(std::move(table)), layout_(table_), editor_(editor), printer_(printer) {
+        : table_(std::move(table)), editor_(editor), printer_(printer) {
         preparePrinter(printer);
         if (printsToQueue(printer)) {
             spool_ = std::make_unique<Spool>(printer);
@@ -96,7 +98,7 @@ public:
         lineHeight_ = metrics.lineSpacing();
         ascent_ = metrics.ascent();
         linesPerPage_ = std::max(1, static_cast<int>(std::floor(printer.height() / lineHeight_)));
-        pageCount_ = (layout_.lineCount() + linesPerPage_ - 1) / linesPerPage_;
+        pageCount_ = (lineCount() + linesPerPage_ - 1) / linesPerPage_;
         // Lines are not wrapped, so what lies beyond the page's edge is not drawn at all.
         if (QFontInfo(font).fixedPitch()) {
             visibleCharacters_ =
@@ -120,10 +122,12 @@ public:
     int pagesDone() const { return page_; }
     int pageCount() const { return pageCount_; }
 
-    // The next piece of work: a page, the end of the document, or a piece of it for the queue. True once
-    // the print is complete.
+    // The next piece of work: measuring some rows, a page, the end of the document, or a piece of it for
+    // the queue. True once the print is complete.
     bool step() {
-        if (page_ < pageCount_) {
+        if (!layout_) {
+            measureRows();
+        } else if (page_ < pageCount_) {
             printPage();
         } else if (painter_.isActive()) {
             painter_.end();
@@ -142,15 +146,26 @@ public:
     }
 
 private:
+    int lineCount() const { return table_.rowCount() + 1; }
+
+    void measureRows() {
+        const int end = std::min(measured_ + RowsMeasuredAtOnce, table_.rowCount());
+        widenColumns(widths_, table_, measured_, end);
+        measured_ = end;
+        if (measured_ == table_.rowCount()) {
+            layout_.emplace(table_, widths_);
+        }
+    }
+
     void printPage() {
         if (page_ > 0 && !printer_.newPage()) {
             throw std::runtime_error("Fehler beim Drucken");
         }
         const int first = page_ * linesPerPage_;
-        const int end = std::min(first + linesPerPage_, layout_.lineCount());
+        const int end = std::min(first + linesPerPage_, lineCount());
         QString composed;
         for (int index = first; index < end; ++index) {
-            const QString text = toText(layout_.line(index));
+            const QString text = toText(layout_->line(index));
             painter_.drawText(QPointF(0, (index - first) * lineHeight_ + ascent_),
                               text.left(visibleCharacters_));
             if (index > 0) {
@@ -165,7 +180,9 @@ private:
     }
 
     const book::AddressTable table_;
-    const ListLayout layout_;
+    ColumnWidths widths_{};
+    int measured_ = 0;
+    std::optional<ListLayout> layout_;
     QTextEdit& editor_;
     QPrinter& printer_;
     std::unique_ptr<Spool> spool_;
