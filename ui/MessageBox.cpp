@@ -9,4 +9,11 @@ void MessageBox::showEvent(QShowEvent* event) {
     centreOnScreen(*this);
 }
 
+void MessageBox::hideEvent(QHideEvent* event) {
+    QMessageBox::hideEvent(event);
+    if (parentWidget() != nullptr && parentWidget()->isVisible()) {
+        parentWidget()->window()->activateWindow();
+    }
+}
+
 } // namespace ui
