@@ -227,6 +227,9 @@ void ListPrinter::cancel() {
 }
 
 void ListPrinter::advance() {
+    if (!job_) {
+        return;
+    }
     QElapsedTimer slice;
     slice.start();
     try {

@@ -14,7 +14,7 @@ constexpr int ShowAfterMs = 1000;
 } // namespace
 
 PrintProgress::PrintProgress(print::ListPrinter& printer, QWidget& window)
-    : QObject(&window), printer_(printer), window_(window) {
+    : printer_(printer), window_(window) {
     connect(&printer, &print::ListPrinter::progressed, this, &PrintProgress::show);
     connect(&printer, &print::ListPrinter::ended, this, &PrintProgress::close);
 }
