@@ -53,15 +53,20 @@ cleanup() {
     if [ -n "$work" ]; then rm -rf "$work"; fi
 }
 
-# Polls the command until it succeeds; the description says what did not happen in time.
+# Polls the command until it succeeds, or until the time is up: false then.
+poll() {
+    local deadline=$((${EPOCHREALTIME/./} + WaitSeconds * 1000000))
+    until "$@"; do
+        [ "${EPOCHREALTIME/./}" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+# The same, failing the case; the description says what did not happen in time.
 wait_for() {
     local description=$1
     shift
-    local deadline=$((${EPOCHREALTIME/./} + WaitSeconds * 1000000))
-    until "$@"; do
-        [ "${EPOCHREALTIME/./}" -lt "$deadline" ] || fail "waited ${WaitSeconds}s: $description"
-        sleep 0.05
-    done
+    poll "$@" || fail "waited ${WaitSeconds}s: $description"
 }
 
 # ---- the X server ----
@@ -328,8 +333,8 @@ has_outer_geometry() {
 }
 
 expect_outer_geometry() {
-    wait_for "the window's outer rectangle (left top width height) to become $2; it is $(outer_geometry "$1")" \
-        has_outer_geometry "$1" "$2"
+    poll has_outer_geometry "$1" "$2" ||
+        fail "the window's outer rectangle (left top width height) is $(outer_geometry "$1"), not $2"
 }
 
 # In the middle of the screen by its outer size, as the program works it out.
@@ -341,7 +346,7 @@ centred() {
 }
 
 expect_centred() {
-    wait_for "the window to stand in the middle of the screen; it is at $(outer_geometry "$1")" centred "$1"
+    poll centred "$1" || fail "the window is not in the middle of the screen: it is at $(outer_geometry "$1")"
 }
 
 maximised() {
