@@ -25,5 +25,5 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 
 QString applicationTitle(const QString& executableFileName) {
     const QString name = executableFileName.section(u'.', 0, 0);
-    return name.left(1).toUpper() + name.mid(1).toLower();
+    return name.left(1) + name.mid(1).toLower();
 }

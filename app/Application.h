@@ -13,5 +13,5 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The executable's file name up to its first '.', first letter upper case, the rest lower case.
+// The executable's file name up to its first '.', every letter after the first in lower case.
 QString applicationTitle(const QString& executableFileName);

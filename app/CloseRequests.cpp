@@ -1,11 +1,14 @@
 #include "CloseRequests.h"
 
+#include "ui/ErrorBox.h"
+
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <system_error>
@@ -17,27 +20,30 @@ namespace {
 
 constexpr std::array ClosingSignals{SIGTERM, SIGHUP, SIGINT};
 
-// [0] is read by the event loop, [1] written by the signal handler.
-std::array<int, 2> signalSocket{-1, -1};
+// [0] is read by the event loop, [1] written by the signal handler, which may run on any thread.
+std::array<std::atomic<int>, 2> signalSocket{-1, -1};
+static_assert(std::atomic<int>::is_always_lock_free, "read inside a signal handler");
 std::array<struct sigaction, ClosingSignals.size()> previousActions{};
 
 void forwardSignal(int signalNumber) {
     const int savedErrno = errno; // the interrupted code may be about to read it
     const auto byte = static_cast<char>(signalNumber);
     // A full socket already holds a request, which is all the loop needs to know.
-    [[maybe_unused]] const ssize_t written = ::write(signalSocket[1], &byte, 1);
+    if (const int end = signalSocket[1].load(); end >= 0) {
+        [[maybe_unused]] const ssize_t written = ::write(end, &byte, 1);
+    }
     errno = savedErrno;
 }
 
 } // namespace
 
-CloseRequests::CloseRequests(QWidget& mainWindow) : mainWindow_(mainWindow) {
+CloseRequests::CloseRequests(QWidget& mainWindow, std::function<void()> saveAll)
+    : mainWindow_(mainWindow), saveAll_(std::move(saveAll)) {
     installSignalHandlers();
 #if QT_CONFIG(sessionmanager)
     // Direct: the session manager waits for the answer, and the data must be saved before it gets one.
-    connect(
-        qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { closeAndEnd(); },
-        Qt::DirectConnection);
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &CloseRequests::commitData,
+            Qt::DirectConnection);
 #endif
 }
 
@@ -46,10 +52,13 @@ CloseRequests::~CloseRequests() {
 }
 
 void CloseRequests::installSignalHandlers() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signalSocket.data()) != 0) {
+    std::array<int, 2> ends{};
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends.data()) != 0) {
         throw std::system_error(errno, std::generic_category(), "socketpair");
     }
-    auto* notifier = new QSocketNotifier(signalSocket[0], QSocketNotifier::Read, this);
+    signalSocket[0] = ends[0];
+    signalSocket[1] = ends[1];
+    auto* notifier = new QSocketNotifier(ends[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &CloseRequests::readSignals);
 
     struct sigaction action {};
@@ -65,15 +74,14 @@ void CloseRequests::restoreSignalHandlers() {
     for (std::size_t index = 0; index < ClosingSignals.size(); ++index) {
         ::sigaction(ClosingSignals[index], &previousActions[index], nullptr);
     }
-    for (int& end : signalSocket) {
-        ::close(end);
-        end = -1;
+    for (std::atomic<int>& end : signalSocket) {
+        ::close(end.exchange(-1)); // withdrawn before it is closed, so that no handler writes to a reused one
     }
 }
 
 void CloseRequests::readSignals() {
     std::array<char, 64> bytes{};
-    while (::read(signalSocket[0], bytes.data(), bytes.size()) > 0) {
+    while (::read(signalSocket[0].load(), bytes.data(), bytes.size()) > 0) {
     }
     closeAndEnd();
 }
@@ -89,4 +97,21 @@ void CloseRequests::closeAndEnd() {
     if (closed) {
         QCoreApplication::exit(0);
     }
+}
+
+void CloseRequests::commitData(QSessionManager& manager) {
+#if QT_CONFIG(sessionmanager)
+    try {
+        saveAll_();
+    } catch (const std::exception& error) {
+        // Ending the session now would lose the changes: the user hears why, and the log-off stops.
+        if (manager.allowsErrorInteraction()) {
+            ui::showErrorBox(&mainWindow_, QString::fromUtf8(error.what()));
+            manager.release();
+        }
+        manager.cancel();
+    }
+#else
+    Q_UNUSED(manager);
+#endif
 }

@@ -22,7 +22,8 @@ int runProgram(const std::filesystem::path& programFolder, const std::filesystem
     for (const QString& error : form1.startupErrors()) {
         ui::showErrorBox(nullptr, error);
     }
-    const CloseRequests closeRequests(form1); // from here on a request to end is served by the loop
+    // From here on a request to end is served by the loop.
+    const CloseRequests closeRequests(form1, [&form1] { form1.saveWithoutClosing(); });
     form1.show();
     if (!form1.contactsNotice().isEmpty()) { // once the window stands, over it
         QTimer::singleShot(0, &form1, [&form1] { ui::showInformation(&form1, form1.contactsNotice()); });

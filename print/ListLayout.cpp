@@ -4,39 +4,44 @@
 #include <numeric>
 
 namespace print {
+namespace {
 
 ColumnWidths columnWidths(const book::AddressTable& table) {
     ColumnWidths widths{};
-    for (int row = 0; row < table.rowCount(); ++row) {
+    widenColumns(widths, table, 0, table.rowCount());
+    return widths;
+}
+
+} // namespace
+
+void widenColumns(ColumnWidths& widths, const book::AddressTable& table, int first, int end) {
+    for (int row = first; row < end; ++row) {
         for (int column = 0; column < book::ColumnCount; ++column) {
             widths[column] = std::max(widths[column], table.cell(column, row).size());
         }
     }
-    return widths;
 }
 
-std::vector<std::string> composeList(const book::AddressTable& table) {
-    const ColumnWidths widths = columnWidths(table);
-    // Each column carries one space more than its width.
-    const std::size_t lineLength =
-        std::accumulate(widths.begin(), widths.end(), std::size_t{book::ColumnCount});
+ListLayout::ListLayout(const book::AddressTable& table) : ListLayout(table, columnWidths(table)) {}
 
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(table.rowCount()) + 1);
-    for (int row = 0; row < table.rowCount(); ++row) {
-        std::string line;
-        line.reserve(lineLength);
-        for (int column = 0; column < book::ColumnCount; ++column) {
-            const std::string_view text = table.cell(column, row);
-            line.append(text);
-            line.append(widths[column] + 1 - text.size(), ' ');
-        }
-        lines.push_back(std::move(line));
-        if (row == 0) {
-            lines.emplace_back();
-        }
+ListLayout::ListLayout(const book::AddressTable& table, const ColumnWidths& widths)
+    : table_(table), widths_(widths),
+      // Each column carries one space more than its width.
+      lineLength_(std::accumulate(widths_.begin(), widths_.end(), std::size_t{book::ColumnCount})) {}
+
+std::string ListLayout::line(int index) const {
+    if (index == 1) {
+        return {};
     }
-    return lines;
+    const int row = index == 0 ? 0 : index - 1;
+    std::string line;
+    line.reserve(lineLength_);
+    for (int column = 0; column < book::ColumnCount; ++column) {
+        const std::string_view text = table_.cell(column, row);
+        line.append(text);
+        line.append(widths_[column] + 1 - text.size(), ' ');
+    }
+    return line;
 }
 
 } // namespace print

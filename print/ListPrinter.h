@@ -2,46 +2,65 @@
 
 #include "book/AddressTable.h"
 
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
 class QPrinter;
 class QTextEdit;
 
-// Printing the address list: the composed text goes into the main window's hidden editor and from there
-// to the printer as one job.
+// Printing the address list while the window goes on working: the pages are composed, drawn and handed
+// to the printing system a few at a time from the event loop.
 //
 // How the print command uses it:
 //
-//     if (!print::defaultPrinterKnown()) {
-//         throw std::runtime_error("Zur Zeit ist kein Standard-Drucker gewählt");
+//     if (listPrinter_.busy()) {
+//         throw std::runtime_error("Das Drucken ist im Gang");
 //     }
 //     QPrintDialog dialog(printer_.get(), this);   // the one QPrinter of the run keeps the choice
 //     if (dialog.exec() != QDialog::Accepted) {
 //         return;                                  // editor keeps its previous text
 //     }
-//     listPrinter_.print(model_.table(), *ui_->editor, *printer_, PrintFontSize);
+//     listPrinter_.start(model_.table(), *ui_->editor, *printer_, PrintFontSize);
 //
-// Errors come as std::runtime_error whose what() is the text for the error box.
+// Errors come as std::runtime_error, or as failed(), whose text is for the error box.
 namespace print {
 
 // Whether the printing system names a default printer; without one nothing can be printed.
 bool defaultPrinterKnown();
 
-// One per window: it refuses a print that starts while its previous one is still running, since the
-// second would replace the text the first is printing from.
-class ListPrinter {
+class ListPrinter : public QObject {
+    Q_OBJECT
 public:
-    // Replaces the editor's text by the composed list (composeList) and sets its font to fontPoints
-    // points, keeping family, style and colour. Then prints that text on the printer as it was set up
-    // by the print dialog (printer, its settings, copies), as one job named "Address list": over the
-    // printable area of each page from its top-left corner, no margins, page numbers or headers of our
-    // own, lines not wrapped, as many pages as the text needs. The editor keeps the text afterwards.
-    // Throws std::runtime_error with the printing system's message when the job cannot be printed,
-    // and "Das Drucken ist im Gang" while an earlier print of this object is still running.
-    void print(const book::AddressTable& table, QTextEdit& editor, QPrinter& printer, int fontPoints);
+    explicit ListPrinter(QObject* parent = nullptr);
+    ~ListPrinter() override; // a print still running is cancelled
 
-    bool busy() const { return busy_; }
+    // Prints the table, a copy of its own: what is printed is the list as it was at the start. The
+    // editor's font gets fontPoints points, keeping family, style and colour, and its text becomes the
+    // composed list page by page, which it keeps afterwards. One job named "Address list" on the printer
+    // as the print dialog set it up (printer, its settings, copies): over the printable area of each page
+    // from its top-left corner, no margins, page numbers or headers of our own, lines not wrapped, as
+    // many pages as the text needs. Throws "Das Drucken ist im Gang" while a print is running, and the
+    // printing system's message when the job cannot begin.
+    void start(book::AddressTable table, QTextEdit& editor, QPrinter& printer, int fontPoints);
+
+    bool busy() const { return job_ != nullptr; }
+
+    // Ends a running print at once: nothing of it reaches the queue, or its job there is cancelled.
+    void cancel();
+
+signals:
+    void progressed(int pagesDone, int pageCount); // 0 of n when a print starts
+    void failed(const QString& message);           // the print has ended with this error
+    void ended();                                  // printed, cancelled or failed
 
 private:
-    bool busy_ = false;
+    void advance();
+
+    class Job;
+    std::unique_ptr<Job> job_;
+    QTimer nextSlice_;
 };
 
 } // namespace print

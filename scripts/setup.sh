@@ -12,7 +12,7 @@ if [ "${1:-build}" = test ]; then
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev
         clang libclang-rt-14-dev
-        xvfb xauth xdotool x11-utils
+        xvfb xauth xdotool x11-utils openbox x11-session-utils x11-xserver-utils
         cups-daemon cups-client cups-filters printer-driver-cups-pdf poppler-utils
         desktop-file-utils
     )

@@ -9,48 +9,61 @@ namespace {
 
 constexpr std::array<std::string_view, RatioCount> RatioNames = {"g1", "g2", "g3", "g4", "g5", "g6"};
 
-} // namespace
-
-void readViewSettings(const std::filesystem::path& file, const ScreenSize& screen, SettingsTarget& target) {
-    const std::optional<SettingsReader> key = SettingsReader::open(file);
-    if (!key) {
-        target.keyMissing();
-        return;
+void readInOrder(const SettingsReader& key, ViewValues& values) {
+    values.maximised = key.readBool("windowstate");
+    if (!*values.maximised) {
+        values.left = key.readInteger("left");
+        values.top = key.readInteger("top");
+        values.width = key.readInteger("width");
+        values.height = key.readInteger("height");
     }
-    if (key->readBool("windowstate")) {
-        target.maximise();
-    } else {
-        // A position beyond the screen (another monitor set-up last time) keeps the layout's position.
-        if (const int left = key->readInteger("left"); left < screen.width) {
-            target.setLeft(left);
-        }
-        if (const int top = key->readInteger("top"); top < screen.height) {
-            target.setTop(top);
-        }
-        target.setWidth(key->readInteger("width"));
-        target.setHeight(key->readInteger("height"));
+    values.combo = key.readInteger("combo");
+    for (std::size_t column = 0; column < RatioNames.size(); ++column) {
+        values.ratios[column] = key.readFloat(RatioNames[column]);
     }
-    target.setCombo(key->readInteger("combo"));
-    for (int column = 0; column < RatioCount; ++column) {
-        target.setRatio(column, key->readFloat(RatioNames[static_cast<std::size_t>(column)]));
-    }
-    target.setPrintSize(key->readInteger("printsize"));
-    target.setFontSize(key->readInteger("fontsize"));
+    values.printSize = key.readInteger("printsize");
+    values.fontSize = key.readInteger("fontsize");
 }
 
-void writeViewSettings(const std::filesystem::path& file, const ViewState& state) {
-    SettingsWriter key(file);
-    key.writeInteger("left", state.left);
-    key.writeInteger("top", state.top);
-    key.writeInteger("height", state.height);
-    key.writeInteger("width", state.width);
-    key.writeInteger("fontsize", state.fontSize);
-    key.writeBool("windowstate", state.maximised);
-    key.writeInteger("combo", state.combo);
-    for (std::size_t column = 0; column < RatioNames.size(); ++column) {
-        key.writeFloat(RatioNames[column], state.ratios[column]);
+void writeIfSet(SettingsWriter& key, std::string_view name, const std::optional<int>& value) {
+    if (value) {
+        key.writeInteger(name, *value);
     }
-    key.writeInteger("printsize", state.printSize);
+}
+
+} // namespace
+
+std::optional<ViewValues> readViewSettings(const std::filesystem::path& file) {
+    const std::optional<SettingsReader> key = SettingsReader::open(file);
+    if (!key) {
+        return std::nullopt;
+    }
+    ViewValues values;
+    try {
+        readInOrder(*key, values);
+    } catch (const SettingsError& error) {
+        values.error = error.what();
+    }
+    return values;
+}
+
+void writeViewSettings(const std::filesystem::path& file, const ViewValues& values) {
+    SettingsWriter key(file);
+    writeIfSet(key, "left", values.left);
+    writeIfSet(key, "top", values.top);
+    writeIfSet(key, "height", values.height);
+    writeIfSet(key, "width", values.width);
+    writeIfSet(key, "fontsize", values.fontSize);
+    if (values.maximised) {
+        key.writeBool("windowstate", *values.maximised);
+    }
+    writeIfSet(key, "combo", values.combo);
+    for (std::size_t column = 0; column < RatioNames.size(); ++column) {
+        if (values.ratios[column]) {
+            key.writeFloat(RatioNames[column], *values.ratios[column]);
+        }
+    }
+    writeIfSet(key, "printsize", values.printSize);
     key.commit();
 }
 

@@ -2,52 +2,38 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 // The fourteen values of the main window, read at start and written at close, in their fixed orders.
 namespace settings {
 
 inline constexpr int RatioCount = 6;
 
-struct ScreenSize {
-    int width = 0;
-    int height = 0;
+// As read, a value is set once it was read; as written, every value that is set is written.
+struct ViewValues {
+    std::optional<bool> maximised; // "windowstate"
+    std::optional<int> left;
+    std::optional<int> top;
+    std::optional<int> width;
+    std::optional<int> height;
+    std::optional<int> combo;
+    std::array<std::optional<double>, RatioCount> ratios; // "g1".."g6"
+    std::optional<int> printSize;
+    std::optional<int> fontSize;
+    // Why reading stopped early ("Konnte Daten für 'fontsize' nicht holen"): the value it names and all
+    // after it in the reading order are unset. Ignored when writing.
+    std::optional<std::string> error;
+
+    friend bool operator==(const ViewValues&, const ViewValues&) = default;
 };
 
-// What reading applies to, called in the reading order.
-class SettingsTarget {
-public:
-    virtual ~SettingsTarget() = default;
-    virtual void keyMissing() = 0; // centre the window, select item 0, print size 8
-    virtual void maximise() = 0;
-    virtual void setLeft(int left) = 0;
-    virtual void setTop(int top) = 0;
-    virtual void setWidth(int width) = 0;
-    virtual void setHeight(int height) = 0;
-    virtual void setCombo(int index) = 0;
-    virtual void setRatio(int column, double ratio) = 0;
-    virtual void setPrintSize(int points) = 0;
-    virtual void setFontSize(int points) = 0;
-};
+// Nothing when the key is missing. The reading order: "windowstate"; unless it is true, "left", "top",
+// "width", "height"; then "combo", "g1".."g6", "printsize", "fontsize".
+std::optional<ViewValues> readViewSettings(const std::filesystem::path& file);
 
-// Reads the key: "windowstate" (maximised skips the placement), "left" below the screen width, "top"
-// below the screen height, "width", "height", "combo", "g1".."g6", "printsize", "fontsize". A value
-// that cannot be read raises SettingsError after everything before it was applied.
-void readViewSettings(const std::filesystem::path& file, const ScreenSize& screen, SettingsTarget& target);
-
-struct ViewState {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    int fontSize = 0;
-    bool maximised = false;
-    int combo = 0;
-    std::array<double, RatioCount> ratios{};
-    int printSize = 0;
-};
-
-// Writes all fourteen values in the writing order: left, top, height, width, fontsize, windowstate,
+// Writes the values that are set in the writing order: left, top, height, width, fontsize, windowstate,
 // combo, g1..g6, printsize. Raises SettingsError when the file cannot be written.
-void writeViewSettings(const std::filesystem::path& file, const ViewState& state);
+void writeViewSettings(const std::filesystem::path& file, const ViewValues& values);
 
 } // namespace settings

@@ -1,7 +1,8 @@
 #include "ErrorBox.h"
 
+#include "MessageBox.h"
+
 #include <QGuiApplication>
-#include <QMessageBox>
 
 namespace ui {
 
@@ -13,14 +14,13 @@ QString errorBoxText(const QString& message) {
 }
 
 void showErrorBox(QWidget* parent, const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationName(), errorBoxText(message),
-                    QMessageBox::Ok, parent);
+    MessageBox box(QMessageBox::Critical, QGuiApplication::applicationName(), errorBoxText(message),
+                   QMessageBox::Ok, parent);
     box.exec();
 }
 
 void showInformation(QWidget* parent, const QString& message) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), message, QMessageBox::Ok,
-                    parent);
+    MessageBox box(QMessageBox::Information, QStringLiteral("Information"), message, QMessageBox::Ok, parent);
     box.exec();
 }
 

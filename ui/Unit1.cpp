@@ -4,7 +4,10 @@
 #include "CellText.h"
 #include "ErrorBox.h"
 #include "FontSize.h"
+#include "MessageBox.h"
+#include "OuterGeometry.h"
 #include "ShellOpen.h"
+#include "StartPlacement.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit6.h"
@@ -21,7 +24,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -34,7 +36,6 @@
 namespace {
 
 constexpr int DesignFontPixels = 10;
-constexpr QSize DesignOuterSize{640, 261};
 
 const QString ProbeFailedNotice =
     QStringLiteral("Auf dem derzeitigen Datenträger läßt sich nicht abspeichern.\n"
@@ -76,6 +77,8 @@ TForm1::TForm1(Places places, std::unique_ptr<book::AddressBook> book, QWidget* 
     ui_->Edit1->installEventFilter(this);
     connect(ui_->stringgrid1->horizontalHeader(), &QHeaderView::sectionResized, this,
             &TForm1::stringgrid1ColWidthsChanged);
+    connect(&listPrinter_, &print::ListPrinter::failed, this,
+            [this](const QString& message) { ui::showErrorBox(this, message); });
 
     FormCreate();
 
@@ -123,11 +126,9 @@ void TForm1::FormCreate() {
     }
     const bool listRead = loadAddresses(); // the headings are row 0 of every table
 
-    winId(); // the platform window, so the frame is known where the platform tells it before showing
     try {
-        const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-        settings::readViewSettings(places_.settingsFile, {screen.width(), screen.height()}, *this);
-    } catch (const std::exception& error) {
+        applyViewSettings(settings::readViewSettings(places_.settingsFile));
+    } catch (const std::exception& error) { // the file's own errors come with the values read
         startupErrors_ << QString::fromUtf8(error.what());
     }
     FormResize();          // the proportions of the last run, whatever size the window has now
@@ -181,6 +182,10 @@ bool TForm1::event(QEvent* event) {
         activated_ = true;
         FormActivate();
     }
+    // Closed with everything saved: a print still running would end half-way with the program.
+    if (event->type() == QEvent::Close && event->isAccepted()) {
+        listPrinter_.cancel();
+    }
     return handled;
 }
 
@@ -215,13 +220,17 @@ void TForm1::closeEvent(QCloseEvent* event) {
     ui::showErrorBox(this, failure);
 }
 
+void TForm1::saveWithoutClosing() {
+    FormCloseQuery();
+}
+
 void TForm1::FormCloseQuery() {
     std::optional<std::string> keptCopy;
     if (book_->tableChanged()) {
         keptCopy = book_->save();
     }
     try {
-        settings::writeViewSettings(places_.settingsFile, viewState());
+        settings::writeViewSettings(places_.settingsFile, viewValues());
     } catch (const settings::SettingsError& error) {
         // The addresses are saved already; a program that cannot close would help nobody.
         ui::showErrorBox(this, QString::fromUtf8(error.what()));
@@ -234,66 +243,53 @@ void TForm1::FormCloseQuery() {
 
 // ---- settings ----
 
-QSize TForm1::frameExtra() const {
-    return frameGeometry().size() - geometry().size();
-}
-
 int TForm1::screenDpi() const {
     return static_cast<int>(std::lround(QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
 }
 
-void TForm1::keyMissing() {
-    resize(DesignOuterSize - frameExtra());
-    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    const QSize outer = frameGeometry().size();
-    move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
-    ui_->combo->setCurrentIndex(0);
-    PrintFontSize = 8;
+// Values after one that could not be read keep what they had.
+void TForm1::applyViewSettings(const std::optional<settings::ViewValues>& stored) {
+    const QScreen& screen = *QGuiApplication::primaryScreen();
+    const ui::StartPlacement placement =
+        ui::startPlacement(stored, screen.geometry(), screen.virtualGeometry());
+    ui::placeOuter(*this, placement.outer);
+    if (placement.maximised) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    if (!stored) {
+        ui_->combo->setCurrentIndex(0);
+        PrintFontSize = 8;
+        return;
+    }
+    if (stored->combo) {
+        const int index = *stored->combo;
+        ui_->combo->setCurrentIndex(index >= 0 && index < ui_->combo->count() ? index : -1);
+    }
+    for (std::size_t column = 0; column < ColumnRatios.size(); ++column) {
+        ColumnRatios[column] = stored->ratios[column].value_or(ColumnRatios[column]);
+    }
+    PrintFontSize = stored->printSize.value_or(PrintFontSize);
+    if (stored->fontSize) {
+        setGridFontPixels(ui::pointsToPixels(ui::drawablePoints(*stored->fontSize), screenDpi()));
+    }
+    if (stored->error) {
+        startupErrors_ << QString::fromStdString(*stored->error);
+    }
 }
 
-void TForm1::maximise() {
-    setWindowState(windowState() | Qt::WindowMaximized);
-}
-void TForm1::setLeft(int left) {
-    move(left, pos().y());
-}
-void TForm1::setTop(int top) {
-    move(pos().x(), top);
-}
-void TForm1::setWidth(int width) {
-    resize(width - frameExtra().width(), height());
-}
-void TForm1::setHeight(int height) {
-    resize(width(), height - frameExtra().height());
-}
-
-void TForm1::setCombo(int index) {
-    ui_->combo->setCurrentIndex(index >= 0 && index < ui_->combo->count() ? index : -1);
-}
-
-void TForm1::setRatio(int column, double ratio) {
-    ColumnRatios.at(static_cast<std::size_t>(column)) = ratio;
-}
-void TForm1::setPrintSize(int points) {
-    PrintFontSize = points;
-}
-void TForm1::setFontSize(int points) {
-    setGridFontPixels(ui::pointsToPixels(ui::drawablePoints(points), screenDpi()));
-}
-
-settings::ViewState TForm1::viewState() const {
+settings::ViewValues TForm1::viewValues() const {
     const QRect outer = frameGeometry();
-    settings::ViewState state;
-    state.left = outer.left();
-    state.top = outer.top();
-    state.width = outer.width();
-    state.height = outer.height();
-    state.fontSize = gridFontPoints();
-    state.maximised = windowState().testFlag(Qt::WindowMaximized);
-    state.combo = ui_->combo->currentIndex();
-    std::copy(ColumnRatios.begin(), ColumnRatios.end(), state.ratios.begin());
-    state.printSize = PrintFontSize;
-    return state;
+    settings::ViewValues values;
+    values.left = outer.left();
+    values.top = outer.top();
+    values.width = outer.width();
+    values.height = outer.height();
+    values.fontSize = gridFontPoints();
+    values.maximised = windowState().testFlag(Qt::WindowMaximized);
+    values.combo = ui_->combo->currentIndex();
+    std::copy(ColumnRatios.begin(), ColumnRatios.end(), values.ratios.begin());
+    values.printSize = PrintFontSize;
+    return values;
 }
 
 // ---- grid layout ----
@@ -465,8 +461,8 @@ void TForm1::stringgrid1DblClick() {
 }
 
 bool TForm1::confirmDelete() {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), QStringLiteral("Really delete?"),
-                    QMessageBox::NoButton, this);
+    ui::MessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), QStringLiteral("Really delete?"),
+                       QMessageBox::NoButton, this);
     QPushButton* const ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* const cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
     box.setDefaultButton(ok);
@@ -515,7 +511,7 @@ void TForm1::About1Click() {
                                         "Written by the Numberwell developers.\n"
                                         "News, help and contact on the web:\n") +
                          QString::fromLatin1(ui::WebAddress);
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, this);
+    ui::MessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, this);
     box.setEscapeButton(QMessageBox::Ok);
     showModal(box);
 }
@@ -549,6 +545,9 @@ void TForm1::Listedrucken1Click() {
         if (!print::defaultPrinterKnown()) {
             throw std::runtime_error("Zur Zeit ist kein Standard-Drucker gewählt");
         }
+        if (listPrinter_.busy()) {
+            throw std::runtime_error("Das Drucken ist im Gang");
+        }
         if (!printer_) {
             printer_ = std::make_unique<QPrinter>(); // lives for the run: the choice stays selected
             printer_->setPrinterName(QPrinterInfo::defaultPrinter().printerName());
@@ -559,7 +558,8 @@ void TForm1::Listedrucken1Click() {
             return;
         }
         printer_->setPrintRange(QPrinter::AllPages);
-        listPrinter_.print(model_.table(), *ui_->editor, *printer_, ui::drawablePoints(PrintFontSize));
+        // A copy: the list can be edited meanwhile, and the paper shows it as it was now.
+        listPrinter_.start(model_.table(), *ui_->editor, *printer_, ui::drawablePoints(PrintFontSize));
     } catch (const std::runtime_error& error) {
         ui::showErrorBox(this, QString::fromUtf8(error.what()));
     }

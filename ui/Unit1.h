@@ -2,6 +2,7 @@
 
 #include "AddressModel.h"
 #include "ColumnLayout.h"
+#include "PrintProgress.h"
 #include "book/AddressBook.h"
 #include "files/FileLock.h"
 #include "print/ListPrinter.h"
@@ -24,7 +25,7 @@ class TForm3;
 class TForm6;
 
 // The main window: the address grid with its search panel, menus and commands.
-class TForm1 : public QMainWindow, private settings::SettingsTarget {
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     struct Places {
@@ -36,6 +37,10 @@ public:
     // With an address book of the caller's (tests use one whose load or save fails).
     TForm1(Places places, std::unique_ptr<book::AddressBook> book, QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // Stores what a close stores, and the window stays: for a session manager that may still cancel its
+    // log-off. Raises when the addresses could not be saved.
+    void saveWithoutClosing();
 
     // The dialogs are created after the main window, and used from then on.
     void attachDialogs(TForm2* entry, TForm3* fontSize, TForm6* otherPrograms);
@@ -99,21 +104,9 @@ private:
     book::Record entryFields() const;
     void showEntryDialog(const QString& caption, const book::Record& fields);
     bool confirmDelete();
-    settings::ViewState viewState() const;
-    QSize frameExtra() const;
+    void applyViewSettings(const std::optional<settings::ViewValues>& stored);
+    settings::ViewValues viewValues() const;
     int screenDpi() const;
-
-    // SettingsTarget: where the stored values go at start.
-    void keyMissing() override;
-    void maximise() override;
-    void setLeft(int left) override;
-    void setTop(int top) override;
-    void setWidth(int width) override;
-    void setHeight(int height) override;
-    void setCombo(int index) override;
-    void setRatio(int column, double ratio) override;
-    void setPrintSize(int points) override;
-    void setFontSize(int points) override;
 
     std::unique_ptr<Ui::TForm1> ui_;
     Places places_;
@@ -124,6 +117,7 @@ private:
     TForm6* Form6 = nullptr;
     std::unique_ptr<QPrinter> printer_;
     print::ListPrinter listPrinter_;
+    ui::PrintProgress printProgress_{listPrinter_, *this};
 
     ui::ColumnRatios ColumnRatios = ui::FirstStartRatios;
     int PrintFontSize = 8;

@@ -20,7 +20,7 @@ void CloseDuringDialogTest::signalDuringTheEntryDialogSavesAndEnds() {
     MainWindowRun run;
     run.writeAddresses("Baker|Bob|||||\r\n");
     TForm1& form = run.start();
-    const CloseRequests closeRequests(form);
+    const CloseRequests closeRequests(form, [&form] { form.saveWithoutClosing(); });
 
     whenModalOpens([](QWidget* dialog) {
         QTest::keyClicks(QApplication::focusWidget(), "Adams");

@@ -1,23 +1,30 @@
 #!/usr/bin/env bash
 # Runs one end-to-end case: a copy of the real program on a private X server, worked with the keyboard,
 # and afterwards the bytes of its address list and its settings.
-# Usage: run_case.sh <numberwell executable> <case>   (the cases are the case_* functions below)
+# Usage: run_case.sh <numberwell executable> <case> [plain|openbox]
+#   (the cases are the case_* functions below; openbox runs it under a window manager that draws frames)
 set -euo pipefail
 # Characters, not bytes, for the typed texts and the window titles.
 export LC_ALL=C.UTF-8
 
 executable=$(readlink -f "$1")
 case_name=$2
+mode=${3:-plain}
 here=$(dirname "$(readlink -f "$0")")
 start_lists=$here/start
 expected=$here/expected
 
-for tool in Xvfb xdotool xwininfo; do
+for tool in Xvfb xdotool xwininfo xprop $([ "$mode" = openbox ] && echo openbox); do
     if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (packages xvfb, xdotool, x11-utils)"
+        echo "SKIP: $tool is missing (packages xvfb, xdotool, x11-utils, openbox)"
         exit 77
     fi
 done
+
+# The cases that also run under openbox (tests e2e_openbox_*), and those that run only there.
+also_under_openbox="add_by_keys placement_cycles message_boxes_centred"
+only_under_openbox="maximised_round_trip print_while_working"
+
 
 # shellcheck source=lib.sh
 source "$here/lib.sh"
@@ -204,9 +211,174 @@ case_sighup() { end_by_signal HUP no-dialog; }
 case_sigint() { end_by_signal INT no-dialog; }
 case_sigterm_during_entry_dialog() { end_by_signal TERM with-dialog; }
 
+# ---- on a desktop: placement, message boxes, printing, the session ----
+
+# Start and quit five times: the window stands where the settings say, by its outer rectangle, and the
+# settings say the same afterwards. Each row: the stored placement and where the window then stands.
+case_placement_cycles() {
+    make_program_folder p
+    place_list p three_by_name.txt
+    # No settings yet: the layout's outer size, centred by it.
+    start_program p
+    expect_outer_geometry "$main_window" "$(((ScreenWidth - 640) / 2)) $(((ScreenHeight - 261) / 2)) 640 261"
+    quit_with_access_keys
+    expect_stored_placement "$(((ScreenWidth - 640) / 2)) $(((ScreenHeight - 261) / 2)) 640 261"
+    local row stored placed cycle
+    for row in "100 80 700 300: 100 80 700 300" \
+        "-20 40 500 250: -20 40 500 250" \
+        "$ScreenWidth $ScreenHeight 600 280: 446 586 600 280"; do
+        stored=${row%%:*}
+        placed=${row#*: }
+        # shellcheck disable=SC2086 # four numbers
+        write_settings $stored
+        for cycle in 1 2 3 4 5; do
+            start_program p
+            expect_outer_geometry "$main_window" "$placed"
+            quit_with_access_keys
+            expect_stored_placement "$placed"
+        done
+    done
+}
+
+# The About message, the delete question and an error box stand in the middle of the screen while the
+# main window is near its corner; the error box carries the program's name.
+case_message_boxes_centred() {
+    make_program_folder p
+    place_list p three_by_name.txt
+    write_settings 20 30 640 261
+    start_program p
+    open_dialog '^Information$' alt+i a
+    expect_centred "$dialog"
+    close_dialog Return
+    open_dialog '^Best.+tigung$' F3
+    expect_centred "$dialog"
+    close_dialog Escape
+    open_dialog '^numberwell$' F8 # no printer: "Zur Zeit ist kein Standard-Drucker gewählt."
+    expect_centred "$dialog"
+    close_dialog Return
+    quit_with_access_keys
+    expect_list p "$start_lists/three_by_name.txt"
+}
+
+# Maximised by the window manager and closed: the next start opens maximised, and restoring it then
+# gives a window of sane size on the screen, whose rectangle the close stores.
+case_maximised_round_trip() {
+    make_program_folder p
+    write_settings 100 80 700 300
+    start_program p
+    double_click_caption "$main_window"
+    wait_for "openbox to maximise the window" maximised "$main_window"
+    local outer
+    outer=$(outer_geometry "$main_window")
+    quit_with_access_keys
+    expect_settings '"windowstate"=dword:00000001'
+    expect_stored_placement "$outer"
+
+    start_program p
+    wait_for "the window to open maximised" maximised "$main_window"
+    double_click_caption "$main_window"
+    wait_for "openbox to restore the window" not maximised "$main_window"
+    local geometry
+    read -ra geometry <<<"$(outer_geometry "$main_window")"
+    [ "${geometry[2]}" -ge 200 ] && [ "${geometry[2]}" -le "$ScreenWidth" ] &&
+        [ "${geometry[3]}" -ge 100 ] && [ "${geometry[3]}" -le "$ScreenHeight" ] ||
+        fail "restored to ${geometry[*]}: not a sane size on a ${ScreenWidth}x$ScreenHeight screen"
+    outer=$(outer_geometry "$main_window")
+    quit_with_access_keys
+    expect_settings '"windowstate"=dword:00000000'
+    expect_stored_placement "$outer"
+}
+
+# A list long enough for a print of some seconds, through a print queue of our own: the progress dialog
+# shows without taking the keyboard, the menus open meanwhile, a second print is refused; a print
+# cancelled in the progress dialog sends no job.
+case_print_while_working() {
+    local queue=$work/q status=0 variables
+    variables=$(bash "$here/../print/cups-pdf-queue.sh" start "$queue") || status=$?
+    if [ "$status" -eq 77 ]; then
+        echo "SKIP: no print queue on this machine"
+        exit 77
+    fi
+    [ "$status" -eq 0 ] || fail "the print queue did not start"
+    cleanup_steps+=(stop_queue)
+    cups_server=$(sed -n 's/^CUPS_SERVER=//p' <<<"$variables")
+
+    make_program_folder p
+    awk 'BEGIN { for (row = 0; row < 40000; ++row) printf "Name%05d|First|||555 %d||\r\n", row, row }' \
+        >"$work/p/Adressen.txt"
+    start_program p
+    open_dialog '^Print' F8
+    close_dialog Return
+    wait_for "the progress dialog" find_window progress '^Address list$'
+    has_focus "$main_window" || fail "the progress dialog took the keyboard"
+    open_popup alt+q
+    close_popup Escape
+    open_dialog '^numberwell$' F8 # "Das Drucken ist im Gang."
+    close_dialog Return
+    WaitSeconds=120 wait_for "the job in the queue's log" jobs_logged 1
+    wait_for "the progress dialog to close" not visible "$progress"
+
+    open_dialog '^Print' F8
+    close_dialog Return
+    wait_for "the progress dialog" find_window progress '^Address list$'
+    xdotool windowactivate --sync "$progress"
+    press Escape
+    wait_for "the progress dialog to close on Escape" not visible "$progress"
+    [ "$(CUPS_SERVER=$cups_server lpstat -W all -o | wc -l)" -eq 1 ] ||
+        fail "the cancelled print reached the queue: $(CUPS_SERVER=$cups_server lpstat -W all -o)"
+    quit_with_access_keys
+}
+
+stop_queue() {
+    bash "$here/../print/cups-pdf-queue.sh" stop "$work/q" >/dev/null 2>&1
+}
+
+jobs_logged() {
+    [ -f "$work/q/log/page_log" ] && [ "$(grep -c ' Address list$' "$work/q/log/page_log")" -eq "$1" ]
+}
+
+# A log-off through a real session manager. Its save request stores the change and the program goes on;
+# a log-off whose save fails is cancelled after the error box, and the program goes on; a log-off that
+# goes ahead ends the program with everything saved.
+case_log_off_through_session_manager() {
+    command -v xsm >/dev/null && command -v iceauth >/dev/null ||
+        { echo "SKIP: xsm or iceauth is missing (packages x11-session-utils, x11-xserver-utils)"; exit 77; }
+    make_program_folder p
+    place_list p three_by_name.txt
+    start_program_in_session p
+    open_dialog '^Best.+tigung( |$)' F3
+    close_dialog Return
+    session_request Checkpoint
+    wait_for "the checkpoint to save the list" cmp -s "$work/p/Adressen.txt" "$expected/after_signal.txt"
+    expect_settings
+    give_focus "$main_window" # back from xsm's windows, as a click would
+    open_dialog '^Add( |$)' F2 # still running, and answering
+    close_dialog Escape
+
+    # A folder where the list should go: the save fails.
+    mv "$work/p/Adressen.txt" "$work/list"
+    mkdir "$work/p/Adressen.txt"
+    session_request Shutdown
+    wait_for "the error box" find_window dialog '^numberwell$'
+    give_focus "$dialog"
+    close_dialog Return
+    wait_for "xsm to report the save that failed" find_session_window report '^Save Failure$'
+    click_widget "$report" 2
+    give_focus "$main_window"
+    open_dialog '^Add( |$)' F2 # the log-off was cancelled: still running
+    close_dialog Escape
+
+    rmdir "$work/p/Adressen.txt"
+    mv "$work/list" "$work/p/Adressen.txt"
+    session_request Shutdown
+    expect_program_end
+    expect_list p "$expected/after_signal.txt"
+}
+
 # ---- run ----
 
 declare -F "case_$case_name" >/dev/null || { echo "no case named $case_name"; exit 2; }
 start_display
+if [ "$mode" = openbox ]; then start_window_manager; fi
 "case_$case_name"
-echo "$case_name: ok"
+echo "$case_name ($mode): ok"

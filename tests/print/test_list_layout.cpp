@@ -64,10 +64,10 @@ void TestListLayout::composesAlignedColumns() {
     QFETCH(int, seventhColumnStart);
 
     const book::AddressTable table = tableOf(records);
-    const std::vector<std::string> lines = print::composeList(table);
+    const print::ListLayout layout(table);
 
-    QCOMPARE(lines.size(), static_cast<std::size_t>(table.rowCount()) + 1);
-    QVERIFY2(lines[1].empty(), "the line after the headings holds nothing");
+    QCOMPARE(layout.lineCount(), table.rowCount() + 1);
+    QVERIFY2(layout.line(1).empty(), "the line after the headings holds nothing");
 
     std::size_t lineLength = 0;
     for (const std::size_t width : padded) {
@@ -78,7 +78,7 @@ void TestListLayout::composesAlignedColumns() {
     QCOMPARE(lineLength - padded[6] + 1, static_cast<std::size_t>(seventhColumnStart));
 
     for (int row = 0; row < table.rowCount(); ++row) {
-        const std::string& line = lines[static_cast<std::size_t>(row == 0 ? 0 : row + 1)];
+        const std::string line = layout.line(row == 0 ? 0 : row + 1);
         QCOMPARE(line.size(), lineLength);
         std::size_t start = 0;
         for (int column = 0; column < book::ColumnCount; ++column) {

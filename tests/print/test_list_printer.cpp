@@ -1,5 +1,5 @@
+#include "PrintAndWait.h"
 #include "print/ListLayout.h"
-#include "print/ListPrinter.h"
 #include "tests/support/Tables.h"
 
 #include <QFileInfo>
@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <memory>
 #include <stdexcept>
@@ -21,18 +22,28 @@ book::AddressTable tableOfNames(std::initializer_list<std::string_view> names) {
     return testsupport::tableOf(records);
 }
 
+// Enough lines for some dozens of pages.
+book::AddressTable manyPages() {
+    std::vector<book::Record> records;
+    for (int row = 1; row <= 3000; ++row) {
+        records.push_back(book::Record{"Name " + std::to_string(row)});
+    }
+    return testsupport::tableOf(records);
+}
+
 QString composedText(const book::AddressTable& table) {
+    const print::ListLayout layout(table);
     QStringList lines;
-    for (const std::string& line : print::composeList(table)) {
-        lines << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+    for (int index = 0; index < layout.lineCount(); ++index) {
+        lines << QString::fromStdString(layout.line(index));
     }
     return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
 
-// Printing into a PDF file: what the editor is left with, the busy guard and failures to start. The
-// real queue is test_print_queue's.
+// Printing into a PDF file: what the editor is left with, the event loop meanwhile, the busy guard,
+// cancelling and failures to start. The real queue is test_print_queue's.
 class TestListPrinter : public QObject {
     Q_OBJECT
 private slots:
@@ -41,7 +52,9 @@ private slots:
     void noDefaultPrinterWithoutScheduler();
     void editorKeepsTheListInItsFontAtTheNewSize();
     void cellBytesReachTheEditorAsWindows1252();
+    void theEventLoopRunsAndThePrintKeepsItsCopy();
     void printStartedDuringAPrintIsRefused();
+    void cancelLeavesNoHalfPrintout();
     void printerThatCannotStartRaises();
 
 private:
@@ -74,7 +87,7 @@ void TestListPrinter::noDefaultPrinterWithoutScheduler() {
 
 void TestListPrinter::editorKeepsTheListInItsFontAtTheNewSize() {
     const book::AddressTable first = tableOfNames({"Zander", "Albers"});
-    listPrinter_.print(first, *editor_, *printer_, 12);
+    QCOMPARE(printAndWait(listPrinter_, first, *editor_, *printer_, 12), QString());
     QCOMPARE(editor_->toPlainText(), composedText(first));
     QCOMPARE(editor_->font().pointSize(), 12);
     QCOMPARE(editor_->font().family(), QStringLiteral("Courier New"));
@@ -82,48 +95,69 @@ void TestListPrinter::editorKeepsTheListInItsFontAtTheNewSize() {
     QVERIFY(QFileInfo(printer_->outputFileName()).size() > 0);
 
     const book::AddressTable second = tableOfNames({"Meier"});
-    listPrinter_.print(second, *editor_, *printer_, 9);
+    QCOMPARE(printAndWait(listPrinter_, second, *editor_, *printer_, 9), QString());
     QCOMPARE(editor_->toPlainText(), composedText(second));
     QCOMPARE(editor_->font().pointSize(), 9);
 }
 
 void TestListPrinter::cellBytesReachTheEditorAsWindows1252() {
-    listPrinter_.print(tableOfNames({"M\xFCller \x80 \x9C"}), *editor_, *printer_, 8);
+    QCOMPARE(printAndWait(listPrinter_, tableOfNames({"M\xFCller \x80 \x9C"}), *editor_, *printer_, 8),
+             QString());
     QVERIFY2(editor_->toPlainText().contains(QStringLiteral("Müller € œ")),
              qPrintable(editor_->toPlainText()));
 }
 
-void TestListPrinter::printStartedDuringAPrintIsRefused() {
-    const book::AddressTable first = tableOfNames({"Zander", "Albers"});
-    QString refusal;
-    bool nested = false;
-    connect(editor_.get(), &QTextEdit::textChanged, this, [&] {
-        if (nested) {
-            return;
-        }
-        nested = true;
-        try {
-            listPrinter_.print(tableOfNames({"Meier"}), *editor_, *printer_, 20);
-        } catch (const std::runtime_error& error) {
-            refusal = QString::fromUtf8(error.what());
-        }
-    });
+void TestListPrinter::theEventLoopRunsAndThePrintKeepsItsCopy() {
+    book::AddressTable table = manyPages();
+    const QString expected = composedText(table);
+    bool loopRan = false;
+    QTimer::singleShot(0, this, [&] { loopRan = listPrinter_.busy(); });
+    QSignalSpy ended(&listPrinter_, &print::ListPrinter::ended);
+    listPrinter_.start(table, *editor_, *printer_, 8);
+    table.setRecord(1, book::Record{"changed while printing"});
+    QVERIFY(ended.wait(60'000));
+    QVERIFY2(loopRan, "the event loop did not run while the pages were printed");
+    QCOMPARE(editor_->toPlainText(), expected);
+}
 
-    listPrinter_.print(first, *editor_, *printer_, 10);
+void TestListPrinter::printStartedDuringAPrintIsRefused() {
+    const book::AddressTable first = manyPages();
+    QSignalSpy ended(&listPrinter_, &print::ListPrinter::ended);
+    listPrinter_.start(first, *editor_, *printer_, 10);
+    QVERIFY(listPrinter_.busy());
+    QString refusal;
+    try {
+        listPrinter_.start(tableOfNames({"Meier"}), *editor_, *printer_, 20);
+    } catch (const std::runtime_error& error) {
+        refusal = QString::fromUtf8(error.what());
+    }
     QCOMPARE(refusal, QStringLiteral("Das Drucken ist im Gang"));
+    QVERIFY(ended.wait(60'000));
     QCOMPARE(editor_->toPlainText(), composedText(first));
     QCOMPARE(editor_->font().pointSize(), 10);
     QVERIFY(!listPrinter_.busy());
 }
 
+void TestListPrinter::cancelLeavesNoHalfPrintout() {
+    QSignalSpy ended(&listPrinter_, &print::ListPrinter::ended);
+    QSignalSpy progressed(&listPrinter_, &print::ListPrinter::progressed);
+    listPrinter_.start(manyPages(), *editor_, *printer_, 8);
+    QVERIFY(progressed.wait(10'000)); // a slice of pages is out
+    listPrinter_.cancel();
+    QCOMPARE(ended.size(), 1);
+    QVERIFY(!listPrinter_.busy());
+    QVERIFY(!QFileInfo::exists(printer_->outputFileName()));
+    QCOMPARE(printAndWait(listPrinter_, tableOfNames({"Meier"}), *editor_, *printer_, 8), QString());
+}
+
 void TestListPrinter::printerThatCannotStartRaises() {
     printer_->setOutputFileName(folder_.filePath(QStringLiteral("missing/list.pdf")));
     QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                             listPrinter_.print(tableOfNames({"Meier"}), *editor_, *printer_, 8));
+                             listPrinter_.start(tableOfNames({"Meier"}), *editor_, *printer_, 8));
     QVERIFY(!listPrinter_.busy());
 
     printer_->setOutputFileName(folder_.filePath(QStringLiteral("list.pdf")));
-    listPrinter_.print(tableOfNames({"Meier"}), *editor_, *printer_, 8);
+    QCOMPARE(printAndWait(listPrinter_, tableOfNames({"Meier"}), *editor_, *printer_, 8), QString());
 }
 
 QTEST_MAIN(TestListPrinter)

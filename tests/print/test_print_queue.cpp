@@ -1,5 +1,5 @@
+#include "PrintAndWait.h"
 #include "print/ListLayout.h"
-#include "print/ListPrinter.h"
 #include "tests/support/Tables.h"
 
 #include <QDeadlineTimer>
@@ -36,8 +36,10 @@ book::AddressTable sampleTable(int records) {
 
 // What pdftotext gives back for a printed line: trailing spaces do not survive on paper.
 QStringList expectedLines(const book::AddressTable& table) {
+    const print::ListLayout layout(table);
     QStringList lines;
-    for (const std::string& line : print::composeList(table)) {
+    for (int index = 0; index < layout.lineCount(); ++index) {
+        const std::string line = layout.line(index);
         const std::size_t end = line.find_last_not_of(' ');
         lines << QString::fromLatin1(line.data(),
                                      end == std::string::npos ? 0 : static_cast<qsizetype>(end + 1));
@@ -157,7 +159,11 @@ QString TestPrintQueue::run(const QString& program, const QStringList& arguments
 
 // The queue logs a line when a job has finished; cups-pdf has written the file by then.
 PrintedJob TestPrintQueue::printAndWait(const book::AddressTable& table, int fontPoints) {
-    listPrinter_.print(table, *editor_, *printer_, fontPoints);
+    if (const QString error = ::printAndWait(listPrinter_, table, *editor_, *printer_, fontPoints);
+        !error.isEmpty()) {
+        QTest::qFail(qPrintable(error), __FILE__, __LINE__);
+        return {};
+    }
     const QRegularExpression finished(QStringLiteral("^job-(\\d+) total (\\d+) (.*)$"));
     const QDeadlineTimer deadline(JobTimeoutMs);
     while (!deadline.hasExpired()) {
@@ -279,12 +285,7 @@ void TestPrintQueue::newFontSizeTakesEffectAtTheNextPrint() {
 
 void TestPrintQueue::jobRefusedByTheQueueRaises() {
     run(QStringLiteral("/usr/sbin/cupsreject"), {QStringLiteral("PDF")});
-    QString message;
-    try {
-        listPrinter_.print(sampleTable(1), *editor_, *printer_, 8);
-    } catch (const std::runtime_error& error) {
-        message = QString::fromUtf8(error.what());
-    }
+    const QString message = ::printAndWait(listPrinter_, sampleTable(1), *editor_, *printer_, 8);
     run(QStringLiteral("/usr/sbin/cupsaccept"), {QStringLiteral("PDF")});
     // CUPS's own words, in the user's language; they name the queue.
     QVERIFY2(message.contains(QStringLiteral("PDF")), qPrintable(message));

@@ -8,10 +8,12 @@
 
 #include <QAction>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -195,20 +197,26 @@ void CommandsTest::otherProgramsIgnoresEscape() {
 void CommandsTest::aboutShowsFiveLines() {
     MainWindowRun run;
     TForm1& form = run.start();
+    form.move(20, 30); // the box stands in the middle of the screen all the same
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QRect box;
     whenModalOpens([&](QWidget* modal) {
-        if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
+        if (const auto* const message = qobject_cast<QMessageBox*>(modal)) {
+            title = message->windowTitle();
+            text = message->text();
+            icon = message->icon();
+            box = message->frameGeometry();
         }
         QTest::keyClick(modal, Qt::Key_Escape);
     });
     trigger(form, "About1");
     QCOMPARE(title, QStringLiteral("Information"));
     QCOMPARE(icon, QMessageBox::Information);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(box.topLeft(), screen.topLeft() + QPoint((screen.width() - box.width()) / 2,
+                                                      (screen.height() - box.height()) / 2));
     const QStringList lines = text.split(u'\n');
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines.first(), QStringLiteral("Numberwell Version 1.0"));

@@ -4,6 +4,7 @@
 #include "ui/ColumnLayout.h"
 #include "ui/ErrorBox.h"
 #include "ui/FontSize.h"
+#include "ui/StartPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -116,9 +117,73 @@ TEST(ErrorBox, FullStopOnlyAfterCharactersAboveIt) {
 }
 
 TEST(ApplicationTitle, FromTheExecutableName) {
-    EXPECT_EQ(applicationTitle(QStringLiteral("numberwell")), QStringLiteral("Numberwell"));
+    EXPECT_EQ(applicationTitle(QStringLiteral("numberwell")), QStringLiteral("numberwell"));
     EXPECT_EQ(applicationTitle(QStringLiteral("NUMBERWELL.EXE")), QStringLiteral("Numberwell"));
-    EXPECT_EQ(applicationTitle(QStringLiteral("my.tool.bin")), QStringLiteral("My"));
+    EXPECT_EQ(applicationTitle(QStringLiteral("my.Tool.bin")), QStringLiteral("my"));
 }
+
+struct PlacementCase {
+    const char* name;
+    std::optional<settings::ViewValues> stored;
+    bool maximised;
+    QRect outer;
+};
+
+void PrintTo(const PlacementCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+settings::ViewValues placed(int left, int top, int width, int height) {
+    settings::ViewValues values;
+    values.maximised = false;
+    values.left = left;
+    values.top = top;
+    values.width = width;
+    values.height = height;
+    return values;
+}
+
+// Reading stopped at "width": the edges were read, the size was not.
+settings::ViewValues sizeNotRead() {
+    settings::ViewValues values = placed(100, 80, 0, 0);
+    values.width = values.height = std::nullopt;
+    return values;
+}
+
+class StartPlacementTest : public testing::TestWithParam<PlacementCase> {};
+
+TEST_P(StartPlacementTest, OuterRectangle) {
+    const QRect screen(0, 0, 1280, 1024);
+    const ui::StartPlacement placement = ui::startPlacement(GetParam().stored, screen, screen);
+    EXPECT_EQ(placement.maximised, GetParam().maximised);
+    EXPECT_EQ(placement.outer, GetParam().outer);
+}
+
+const settings::ViewValues Maximised = [] {
+    settings::ViewValues values;
+    values.maximised = true;
+    return values;
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    Stored, StartPlacementTest,
+    testing::Values(
+        PlacementCase{"NoKeyCentresTheLayoutSize", std::nullopt, false, {320, 381, 640, 261}},
+        PlacementCase{"MaximisedOverTheCentredLayout", Maximised, true, {320, 381, 640, 261}},
+        PlacementCase{"AsStored", placed(100, 80, 700, 300), false, {100, 80, 700, 300}},
+        PlacementCase{"NegativeEdgesKept", placed(-20, -5, 700, 300), false, {-20, -5, 700, 300}},
+        PlacementCase{"EdgesFromTheScreenSizeOnKeepTheLayout",
+                      placed(1280, 1024, 700, 300),
+                      false,
+                      {446, 586, 700, 300}},
+        PlacementCase{"ExtremesFitTheDesktop",
+                      placed(INT_MIN, INT_MIN, INT_MAX, INT_MAX),
+                      false,
+                      {-1279, -1023, 1280, 1024}},
+        PlacementCase{
+            "NegativeSizesBecomeOnePixel", placed(INT_MAX, 10, -5, INT_MIN), false, {446, 10, 1, 1}},
+        PlacementCase{"SizeNotReadKeepsTheLayoutSize", sizeNotRead(), false, {100, 80, 640, 261}},
+        PlacementCase{"NothingReadKeepsTheLayout", settings::ViewValues{}, false, {446, 586, 640, 261}}),
+    [](const testing::TestParamInfo<PlacementCase>& info) { return info.param.name; });
 
 } // namespace

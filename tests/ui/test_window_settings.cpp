@@ -181,10 +181,12 @@ void WindowSettingsTest::damagedValuesStillStartAWorkingWindow() {
     QCOMPARE(form.windowTitle(), QStringLiteral("Numberwell V1.0 "));
     QCOMPARE(run.combo().currentIndex(), 0);
     QCOMPARE(form.rowHeight(), rowHeight);
+    // Within a pixel: the window may be laid out at another width before the frame is known, and the
+    // ratios carry that layout's rounding.
     const ui::ColumnWidths firstStart = ui::layoutColumns(form.width(), ui::FirstStartRatios);
     for (int column = 0; column < ui::RatioCount; ++column) {
-        QCOMPARE(run.grid().horizontalHeader()->sectionSize(column),
-                 firstStart[static_cast<std::size_t>(column)]);
+        QVERIFY(std::abs(run.grid().horizontalHeader()->sectionSize(column) -
+                         firstStart[static_cast<std::size_t>(column)]) <= 1);
         QVERIFY(std::isfinite(form.columnRatios()[static_cast<std::size_t>(column)]));
     }
     QVERIFY(run.close());
