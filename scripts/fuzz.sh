@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build_dir=${BUILD_DIR:-build-fuzz}
-targets=(address_text registry_file vcard)
+targets=(address_text registry_file vcard view_values)
 
 bash scripts/setup.sh test
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DNUMBERWELL_FUZZ=ON -DNUMBERWELL_TESTS=ON \

@@ -70,7 +70,8 @@ TForm1& MainWindowRun::start() {
 }
 
 TForm1& MainWindowRun::start(std::unique_ptr<book::AddressBook> book) {
-    form_ = std::make_unique<TForm1>(TForm1::Places{folder(), settingsFile()}, std::move(book));
+    form_ =
+        std::make_unique<TForm1>(TForm1::Places{folder(), settingsFile(), contactsToAdd_}, std::move(book));
     form_->attachDialogs(new TForm2(form_.get()), new TForm3(form_.get()), new TForm6(form_.get()));
     form_->show();
     if (!QTest::qWaitForWindowActive(form_.get())) {

@@ -32,6 +32,8 @@ public:
     // address book of the test's own, for the folder().
     TForm1& start();
     TForm1& start(std::unique_ptr<book::AddressBook> book);
+    // As "open with" starts it: the contacts of the file are added at start.
+    void openWith(std::filesystem::path contacts) { contactsToAdd_ = std::move(contacts); }
     // Closes the main window as the close box does; true when it really closed.
     bool close();
 
@@ -48,4 +50,5 @@ public:
 private:
     QTemporaryDir dir_;
     std::unique_ptr<TForm1> form_;
+    std::filesystem::path contactsToAdd_;
 };

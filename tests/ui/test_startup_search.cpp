@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 const QByteArray People = "Meier|Hans|||555 1||\r\n"
@@ -25,6 +28,8 @@ private slots:
     void closeWithoutChangeWritesNoAddressFile();
     void fileIsShownInFileOrder();
     void unreadableFileIsReportedAndTableStaysUsable();
+    void openedWithContactsAddsThemInKeyOrder_data();
+    void openedWithContactsAddsThemInKeyOrder();
     void typingSelectsTheLowerBound_data();
     void typingSelectsTheLowerBound();
     void upAndDownStepWithoutMovingTheCaret();
@@ -62,6 +67,44 @@ void StartupSearchTest::fileIsShownInFileOrder() {
     QCOMPARE(run.cell(0, 1), QStringLiteral("Zeta"));
     QCOMPARE(run.cell(0, 2), QStringLiteral("Alpha"));
     QCOMPARE(run.form().currentRow(), 1);
+}
+
+void StartupSearchTest::openedWithContactsAddsThemInKeyOrder_data() {
+    QTest::addColumn<bool>("listReadable");
+    QTest::newRow("list read") << true;
+    QTest::newRow("list unreadable") << false;
+}
+
+// As Add would, in key order of the search field, and told in one notice; nothing is added to a list
+// that could not be read.
+void StartupSearchTest::openedWithContactsAddsThemInKeyOrder() {
+    QFETCH(bool, listReadable);
+    MainWindowRun run;
+    if (listReadable) {
+        run.writeAddresses(People);
+    } else {
+        std::filesystem::create_directory(run.addressFile());
+    }
+    const std::filesystem::path contacts = run.folder() / "Neu.csv";
+    std::ofstream(contacts, std::ios::binary)
+        << "Nachname;Vorname;Telefon\r\nNeumann;Ida;777\r\nAbel;Udo;\r\n";
+    run.openWith(contacts);
+    TForm1& form = run.start();
+    if (!listReadable) {
+        QCOMPARE(form.contactsNotice(),
+                 QStringLiteral("No contacts added from Neu.csv: the address list could not be read"));
+        QCOMPARE(run.rowCount(), 2);
+        QVERIFY(!form.tableChanged());
+        return;
+    }
+    QCOMPARE(form.contactsNotice(), QStringLiteral("2 contacts added"));
+    QVERIFY(form.tableChanged());
+    const QStringList expected = {"Abel", "Meier", "M\u00fcller", "Nagel", "Neumann", "Schmidt"};
+    QCOMPARE(run.rowCount(), 7);
+    for (int row = 1; row < run.rowCount(); ++row) {
+        QCOMPARE(run.cell(0, row), expected[row - 1]);
+    }
+    QCOMPARE(run.cell(4, 5), QStringLiteral("777"));
 }
 
 void StartupSearchTest::unreadableFileIsReportedAndTableStaysUsable() {
