@@ -120,7 +120,9 @@ struct Scratch {
         : folder(fs::temp_directory_path() / ("numberwell-program-bench-" + std::to_string(::getpid()))) {
         fs::create_directories(folder / "program");
         fs::create_directories(folder / "config");
-        fs::copy_file(NUMBERWELL_EXECUTABLE, folder / "program" / "numberwell",
+        // NUMBERWELL_PROGRAM measures another build (an older one, say) in the same way.
+        const char* const other = std::getenv("NUMBERWELL_PROGRAM");
+        fs::copy_file(other != nullptr ? other : NUMBERWELL_EXECUTABLE, folder / "program" / "numberwell",
                       fs::copy_options::overwrite_existing);
         std::ofstream(folder / "list.txt", std::ios::binary) << generateAddressText(Records);
     }

@@ -1,6 +1,7 @@
 #include "book/AddressBook.h"
 #include "RecordPrinter.h"
 #include "tests/support/FailingBook.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -203,26 +204,6 @@ TEST_F(AddressBookTest, SaveFailsWhenAFolderTookTheFilesPlace) {
     EXPECT_EQ(filesIn(folder.path()), std::set<std::string>{"Adressen.txt"});
 }
 
-// A disk that fills up during the write: the file size limit makes write() fail with EFBIG.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        const rlimit limited{bytes, old_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int);
-};
-
 TEST_F(AddressBookTest, FailedWriteLeavesTheOldFile) {
     writeBytes(addresses, OldText);
     file.load();
@@ -230,7 +211,7 @@ TEST_F(AddressBookTest, FailedWriteLeavesTheOldFile) {
         file.insertRecord(row, Record{"Somebody", "Else", "", "Some street 1, Some town"});
     }
     {
-        const FileSizeLimit limit(64 * 1024);
+        const testsupport::FileSizeLimit limit(64 * 1024);
         try {
             file.save();
             FAIL() << "no error raised";

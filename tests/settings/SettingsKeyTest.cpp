@@ -1,5 +1,6 @@
 #include "settings/SettingsKey.h"
 #include "ErrorText.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 #include <gmock/gmock.h>
@@ -176,31 +177,11 @@ std::string commitError(const std::filesystem::path& file) {
 
 constexpr std::string_view CannotWriteLeft = "Konnte Daten für 'left' nicht setzen";
 
-// Root may write anywhere, but not past a file size limit.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        const rlimit limited{bytes, old_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int);
-};
-
 TEST_F(SettingsKeyTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     const std::string old = std::string(KeyHeader) + "\"left\"=dword:00000005\r\n";
     writeBytes(file, old);
     {
-        const FileSizeLimit limit(16);
+        const testsupport::FileSizeLimit limit(16);
         EXPECT_EQ(commitError(file), CannotWriteLeft);
     }
     EXPECT_EQ(readBytes(file), old);
