@@ -41,9 +41,10 @@ ColumnRatios measureRatios(int clientWidth, const ColumnWidths& widths, const Co
     ColumnRatios ratios = previous;
     for (int column = 0; column < RatioCount; ++column) {
         const int width = widths[static_cast<std::size_t>(column)];
-        if (width != 0) {
-            ratios[static_cast<std::size_t>(column)] = static_cast<double>(clientWidth) / width;
-        }
+        // A column of width 0 keeps its ratio, unless that came damaged from the settings.
+        ratios[static_cast<std::size_t>(column)] =
+            width != 0 ? static_cast<double>(clientWidth) / width
+                       : usableRatio(previous[static_cast<std::size_t>(column)], column);
     }
     return ratios;
 }

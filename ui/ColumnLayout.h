@@ -22,7 +22,8 @@ inline constexpr double MaxUsableRatio = 1e6;  // a column a millionth of the cl
 inline constexpr int MaxColumnWidth = 1'000'000;
 ColumnWidths layoutColumns(int clientWidth, const ColumnRatios& ratios);
 
-// The ratios after a column width changed. A column of width 0 keeps its previous ratio.
+// The ratios after a column width changed. A column of width 0 keeps its previous ratio, or gets its
+// first-start ratio where the previous one is not usable.
 ColumnRatios measureRatios(int clientWidth, const ColumnWidths& widths, const ColumnRatios& previous);
 
 } // namespace ui

@@ -47,6 +47,9 @@ TEST(ColumnLayout, ZeroWidthKeepsThePreviousRatio) {
     const ColumnRatios measured = ui::measureRatios(632, {0, 63, 42, 126, 105, 126, 99}, previous);
     EXPECT_EQ(measured[0], 10.0);
     EXPECT_EQ(measured[1], 632.0 / 63);
+    // A damaged ratio is not kept: a narrow window would write it back (the fuzzer found it).
+    const ColumnRatios damaged = {std::numeric_limits<double>::quiet_NaN(), 10.0, 15.0, 5.0, 6.0, 5.0};
+    EXPECT_EQ(ui::measureRatios(1, {0, 0, 0, 0, 0, 0, 0}, damaged)[0], ui::FirstStartRatios[0]);
 }
 
 // What a damaged settings file can hold for a ratio: each column laid out as at the first start.
