@@ -1,6 +1,7 @@
 #include "AddressTable.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <span>
 #include <stdexcept>
@@ -27,8 +28,35 @@ void checkColumn(int column) {
     }
 }
 
-bool endsField(char byte) {
-    return byte == FieldSeparator || byte == LineEnd;
+// Eight bytes at a time: every line is looked at when the file is read and whenever a cell of it is.
+constexpr std::uint64_t Ones = 0x0101010101010101U;
+constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7FU;
+
+// 0x80 in every byte of the word that equals the byte, and nowhere else.
+std::uint64_t bytesEqualTo(std::uint64_t word, char byte) {
+    const std::uint64_t x = word ^ (Ones * static_cast<unsigned char>(byte));
+    return ~(((x & Low7) + Low7) | x | Low7);
+}
+
+std::uint64_t wordAt(const char* bytes) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// The first '|' or CR from here, or the limit.
+const char* fieldEnd(const char* from, const char* limit) {
+    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+    for (; limit - from >= 8; from += 8) {
+        const std::uint64_t word = wordAt(from);
+        if (const std::uint64_t stops = bytesEqualTo(word, FieldSeparator) | bytesEqualTo(word, LineEnd)) {
+            return from + std::countr_zero(stops) / 8;
+        }
+    }
+    while (from != limit && *from != FieldSeparator && *from != LineEnd) {
+        ++from;
+    }
+    return from;
 }
 
 // Where the line's text ends: at its CR, or at the end of the buffer.
@@ -37,18 +65,12 @@ const char* lineTextEnd(const char* begin, const char* limit) {
     return end != nullptr ? static_cast<const char*>(end) : limit;
 }
 
-// Counts '|' eight bytes at a time: every line of a file is looked at once when it is read.
 std::size_t separatorCount(std::string_view text) {
-    constexpr std::uint64_t Ones = 0x0101010101010101U;
-    constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7FU;
     std::size_t count = 0;
     std::size_t index = 0;
     for (; index + 8 <= text.size(); index += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + index, 8);
-        const std::uint64_t x = word ^ (Ones * static_cast<unsigned char>(FieldSeparator));
-        // 0x80 in every byte of x that is zero and nowhere else; the multiplication adds the bytes up.
-        const std::uint64_t matches = ~(((x & Low7) + Low7) | x | Low7) >> 7;
+        // One in every matching byte: the multiplication adds them up in the top byte.
+        const std::uint64_t matches = bytesEqualTo(wordAt(text.data() + index), FieldSeparator) >> 7;
         count += static_cast<std::size_t>((matches * Ones) >> 56);
     }
     return count + static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(index),
@@ -127,12 +149,9 @@ AddressTable::AddressTable(std::string fileBytes) {
     read_ = std::make_shared<const std::string>(std::move(fileBytes));
     const char* const first = read_->data();
     const char* const limit = first + read_->size();
-    // Counted first, so that a million rows take their 4 MB once instead of growing into twice that.
-    std::size_t lineEnds = 0;
-    for (const char* end = first; (end = lineTextEnd(end, limit)) != limit; ++end) {
-        ++lineEnds;
-    }
-    rows_.reserve(lineEnds + 1);
+    // Room for lines of 48 bytes on average, which the system hands out only as it is used: no pass over
+    // the file to count its lines first, and the rows of an ordinary list never grow into twice their size.
+    rows_.reserve(read_->size() / 48 + 1);
     for (const char* begin = first; begin != limit;) {
         const char* const end = lineTextEnd(begin, limit);
         const auto ref = static_cast<RowRef>(begin - first);
@@ -177,19 +196,13 @@ std::string_view AddressTable::cellOf(RowRef ref, int column) const {
     const Line text = line(ref);
     const char* field = text.begin;
     for (int skipped = 0; skipped < column; ++skipped) {
-        while (field != text.limit && !endsField(*field)) {
-            ++field;
-        }
+        field = fieldEnd(field, text.limit);
         if (field == text.limit || *field == LineEnd) {
             return {}; // the line ends before this field
         }
         ++field;
     }
-    const char* end = field;
-    while (end != text.limit && !endsField(*end)) {
-        ++end;
-    }
-    return {field, static_cast<std::size_t>(end - field)};
+    return {field, static_cast<std::size_t>(fieldEnd(field, text.limit) - field)};
 }
 
 void AddressTable::noteIfLong(RowRef ref, Line text, std::size_t length) {

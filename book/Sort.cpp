@@ -20,7 +20,7 @@ using RowRef = std::uint32_t;
 
 // The table is sorted a chunk of rows at a time, then the sorted chunks are merged in place: that bounds
 // what the sort needs beside the table to about a megabyte, whatever its size.
-constexpr std::size_t ChunkRows = std::size_t{1} << 16;
+constexpr std::size_t ChunkRows = std::size_t{1} << 15;
 
 // In a chunk every row gets one 64-bit number: the next few upper-cased bytes of its key, how many bytes
 // the key has left (capped at one more than were taken), and the row's place in the chunk. Sorting the
@@ -70,17 +70,23 @@ constexpr std::size_t PrefetchDistance = 16;
 
 template <typename Keys> class ChunkSort {
 public:
-    // numbers and spare are room to work in, kept from one chunk to the next.
+    // numbers, spare and cells are room to work in, kept from one chunk to the next.
     ChunkSort(std::span<RowRef> rows, const Keys& keys, std::vector<std::uint64_t>& numbers,
-              std::vector<std::uint64_t>& spare)
-        : rows_(rows), keys_(keys), numbers_(numbers), spare_(spare),
+              std::vector<std::uint64_t>& spare, std::vector<std::string_view>& cells)
+        : rows_(rows), keys_(keys), numbers_(numbers), spare_(spare), cells_(cells),
           placeBits_(std::max(1, static_cast<int>(std::bit_width(rows.size() - 1)))),
           takenBytes_((64 - placeBits_ - LengthBits) / 8) {}
 
     void run() {
+        // Each key is found in its line once; the later rounds read its bytes straight away.
         numbers_.resize(rows_.size());
+        cells_.resize(rows_.size());
         for (std::size_t place = 0; place < rows_.size(); ++place) {
+            if (place + PrefetchDistance < rows_.size()) {
+                __builtin_prefetch(keys_.lineStart(rows_[place + PrefetchDistance]));
+            }
             numbers_[place] = place;
+            cells_[place] = keys_.key(rows_[place]);
         }
         pending_.push_back({0, rows_.size(), 0});
         while (!pending_.empty()) {
@@ -107,7 +113,7 @@ private:
     }
 
     std::uint64_t keyPart(std::size_t row, std::size_t depth) const {
-        const std::string_view key = keys_.key(rows_[row]);
+        const std::string_view key = cells_[row];
         std::uint64_t taken = 0;
         for (std::size_t index = depth; index < depth + takenBytes_; ++index) {
             taken =
@@ -119,10 +125,10 @@ private:
 
     // Long keys that agree far on: skip all that the whole range agrees on, in one pass.
     std::size_t commonDepth(const Range& range) const {
-        const std::string_view first = keys_.key(rows_[place(numbers_[range.begin])]);
+        const std::string_view first = cells_[place(numbers_[range.begin])];
         std::size_t common = first.size();
         for (std::size_t index = range.begin + 1; index < range.end && common > range.depth; ++index) {
-            const std::string_view key = keys_.key(rows_[place(numbers_[index])]);
+            const std::string_view key = cells_[place(numbers_[index])];
             std::size_t depth = range.depth;
             const std::size_t limit = std::min(common, key.size());
             while (depth < limit && upperByte(static_cast<unsigned char>(first[depth])) ==
@@ -140,7 +146,10 @@ private:
         }
         for (std::size_t index = range.begin; index < range.end; ++index) {
             if (index + PrefetchDistance < range.end) {
-                __builtin_prefetch(keys_.lineStart(rows_[place(numbers_[index + PrefetchDistance])]));
+                const std::string_view ahead = cells_[place(numbers_[index + PrefetchDistance])];
+                if (range.depth < ahead.size()) {
+                    __builtin_prefetch(ahead.data() + range.depth);
+                }
             }
             const std::size_t row = place(numbers_[index]);
             numbers_[index] = (keyPart(row, range.depth) << placeBits_) | row;
@@ -164,6 +173,7 @@ private:
     const Keys& keys_;
     std::vector<std::uint64_t>& numbers_;
     std::vector<std::uint64_t>& spare_;
+    std::vector<std::string_view>& cells_; // each row's key, by its place in the chunk
     const int placeBits_;
     const std::size_t takenBytes_;
     std::vector<Range> pending_;
@@ -297,7 +307,12 @@ template <typename Keys> void mergeChunks(std::span<RowRef> rows, const Keys& ke
         if (heads[a].first != heads[b].first) {
             return heads[a].first > heads[b].first;
         }
-        const int order = heads[a].key.compare(heads[b].key);
+        // Keys of eight bytes or fewer that agree there differ at most in length (zero bytes pad them).
+        const bool short8 =
+            heads[a].key.size() <= sizeof(std::uint64_t) && heads[b].key.size() <= sizeof(std::uint64_t);
+        const int order = short8 ? static_cast<int>(heads[a].key.size() > heads[b].key.size()) -
+                                       static_cast<int>(heads[a].key.size() < heads[b].key.size())
+                                 : heads[a].key.compare(heads[b].key);
         return order != 0 ? order > 0 : a > b;
     };
     std::vector<std::size_t> queue(heads.size());
@@ -342,8 +357,10 @@ void sortByColumn(AddressTable& table, int column) {
     const std::span<RowRef> rows(table.rows_);
     std::vector<std::uint64_t> numbers;
     std::vector<std::uint64_t> spare;
+    std::vector<std::string_view> cells;
     for (std::size_t begin = 0; begin < rows.size(); begin += ChunkRows) {
-        ChunkSort(rows.subspan(begin, std::min(ChunkRows, rows.size() - begin)), keys, numbers, spare).run();
+        ChunkSort(rows.subspan(begin, std::min(ChunkRows, rows.size() - begin)), keys, numbers, spare, cells)
+            .run();
     }
     if (rows.size() > ChunkRows) {
         mergeChunks(rows, keys);

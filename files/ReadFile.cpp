@@ -4,9 +4,7 @@
 #include "FileError.h"
 
 #include <cerrno>
-#include <cstdint>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,25 +19,11 @@ void checkRegular(const struct stat& info, const std::filesystem::path& file) {
     }
 }
 
-// Large buffers are read once and then visited all over (a sorted list of a million rows): pages of 2 MB
-// save the processor most of its address translations, where the system offers them.
-void adviseLargePages(char* data, std::size_t size) {
-    constexpr std::uintptr_t LargePage = std::uintptr_t{2} << 20;
-    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + LargePage - 1) & ~(LargePage - 1);
-    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(LargePage - 1);
-    if (end > begin) {
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE); // only advice: ignore failure
-    }
-}
-
 // One byte more than the size, so that seeing the end takes no second buffer; a file that grows while
 // it is read makes the buffer grow with it.
 std::string readAll(const Descriptor& descriptor, std::size_t expectedSize,
                     const std::filesystem::path& file) {
-    std::string bytes;
-    bytes.reserve(expectedSize + 1);
-    adviseLargePages(bytes.data(), bytes.capacity());
-    bytes.resize(expectedSize + 1);
+    std::string bytes(expectedSize + 1, '\0');
     std::size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
