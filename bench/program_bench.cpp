@@ -156,8 +156,15 @@ void BM_OpenResortSaveVersusGnuSort(benchmark::State& state) {
         Process program({(scratch.folder / "program" / "numberwell").string()});
         const std::string window = "$(xdotool search --sync --onlyvisible --pid " +
                                    std::to_string(program.pid()) + " --name '^Numberwell')";
-        run("timeout 60 xdotool search --sync --onlyvisible --pid " + std::to_string(program.pid()) +
-            " --name '^Numberwell' >/dev/null");
+        // Asked every 10 ms: xdotool's own --sync looks only twice a second.
+        const std::string shown = "xdotool search --onlyvisible --pid " + std::to_string(program.pid()) +
+                                  " --name '^Numberwell' >/dev/null 2>&1";
+        for (const auto deadline = start + std::chrono::seconds(60); std::system(shown.c_str()) != 0;) {
+            if (Clock::now() > deadline) {
+                throw std::runtime_error("the window did not appear");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         shownSeconds += std::chrono::duration<double>(Clock::now() - start).count();
         // No window manager hands out the focus; then Tab to the search field, Down picks "Firstname",
         // and the menu "Quit" closes the window, which saves.
