@@ -7,6 +7,7 @@
 #include "ui/Unit3.h"
 #include "ui/Unit6.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -85,6 +86,10 @@ void MainWindowRun::press(Qt::Key key) {
         qWarning("main window is not active");
     }
     QTest::keyClick(&searchBox(), key);
+}
+
+void MainWindowRun::choose(const char* action) {
+    form_->findChild<QAction*>(QString::fromLatin1(action))->trigger();
 }
 
 bool MainWindowRun::close() {

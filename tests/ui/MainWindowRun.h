@@ -39,6 +39,8 @@ public:
 
     // Presses a key in the search box once the main window is active again (shortcuts need that).
     void press(Qt::Key key);
+    // Chooses the menu item, as a click on it does: whichever window has the keyboard.
+    void choose(const char* action);
 
     TForm1& form() { return *form_; }
     QLineEdit& searchBox();

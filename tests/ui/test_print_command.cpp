@@ -118,15 +118,16 @@ void PrintCommandTest::theWindowWorksOnDuringAPrint() {
     run.press(Qt::Key_F8);
     QTRY_VERIFY(form.findChild<QProgressDialog*>());
 
+    // From the menu: the offscreen platform may give the keyboard to the progress dialog as it shows.
     clickInNextModal(QStringLiteral("OK"));
-    run.press(Qt::Key_F3); // deletes the first record, "Name00000"
+    run.choose("Lschen1"); // deletes the first record, "Name00000"
     QCOMPARE(run.cell(0, 1), QStringLiteral("Name00001"));
     QString refusal;
     whenModalOpens([&refusal](QWidget* box) {
         refusal = qobject_cast<QMessageBox*>(box)->text();
         QTest::keyClick(box, Qt::Key_Return);
     });
-    run.press(Qt::Key_F8);
+    run.choose("Listedrucken1");
     QCOMPARE(refusal, QStringLiteral("Das Drucken ist im Gang."));
 
     QTRY_VERIFY_WITH_TIMEOUT(pageLog().count("Address list") == 2, 120000);
