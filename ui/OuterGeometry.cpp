@@ -89,7 +89,13 @@ private:
         if (frame != applied_) {
             apply(frame);
         } else if (framed_ && window_.geometry() != placed_) {
-            stop(); // moved or resized by the user or the window manager: theirs from now on
+            // A dialog that grew in place was laid out late (a message box under load): centre it again.
+            // Moved, or a main window resized: the user's or the window manager's from now on.
+            if (span_ == Span::EveryShowing && window_.geometry().topLeft() == placed_.topLeft()) {
+                apply(frame);
+            } else {
+                stop();
+            }
         }
     }
 
