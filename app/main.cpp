@@ -28,26 +28,32 @@ bool withoutWindow(int argc, char** argv) {
     return first == "--import" || first == "--export";
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (withoutWindow(argc, argv)) { // no display needed
-        const QCoreApplication application(argc, argv);
-        const CommandLine line = commandLine(argc, argv);
-        if (!line.error.empty()) {
-            std::cerr << "numberwell: " << line.error << '\n';
-            return 1;
-        }
-        const ListPlaces places{programFolder(), defaultSettingsFile()};
-        return line.action == CommandLine::Action::Import
-                   ? importContacts(places, line.file, std::cout, std::cerr)
-                   : exportContacts(places, line.file, std::cout, std::cerr);
-    }
-    Application application(argc, argv); // takes the toolkit's own options out of argv
+// Once the application object has taken what is its own out of argv.
+int run(int argc, char** argv) {
     const CommandLine line = commandLine(argc, argv);
     if (!line.error.empty()) {
         std::cerr << "numberwell: " << line.error << '\n';
         return 1;
     }
-    return runProgram(programFolder(), defaultSettingsFile(), line.file);
+    const ListPlaces places{programFolder(), defaultSettingsFile()};
+    switch (line.action) {
+    case CommandLine::Action::Import:
+        return importContacts(places, line.file, std::cout, std::cerr);
+    case CommandLine::Action::Export:
+        return exportContacts(places, line.file, std::cout, std::cerr);
+    case CommandLine::Action::Window:
+        break;
+    }
+    return runProgram(places.programFolder, places.settingsFile, line.file);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (withoutWindow(argc, argv)) { // no display needed
+        const QCoreApplication application(argc, argv);
+        return run(argc, argv);
+    }
+    Application application(argc, argv); // takes the toolkit's own options out of argv
+    return run(argc, argv);
 }

@@ -173,6 +173,9 @@ void TForm1::addContacts(bool listRead) {
         contactsNotice_ = QString::fromStdString(exchange::summaryText(contacts));
     } catch (const std::exception& error) {
         startupErrors_ << QString::fromUtf8(error.what());
+    } catch (...) {
+        startupErrors_ << QStringLiteral("Unbekannter Fehler beim Lesen von %1")
+                              .arg(QString::fromStdString(file.filename().string()));
     }
 }
 

@@ -123,7 +123,6 @@ private:
     int PrintFontSize = 8;
     bool probeFailed_ = false;
     bool activated_ = false;
-    bool layingOut_ = false;
     QStringList startupErrors_;
     QString contactsNotice_;
     std::optional<files::FileLock> listLock_; // shared with other windows; an import waits for none
