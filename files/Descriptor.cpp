@@ -2,6 +2,7 @@
 
 #include "FileError.h"
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace files {
@@ -26,6 +27,19 @@ void Descriptor::close(const std::filesystem::path& file) {
     // The descriptor is gone whatever close() answers; retrying could close another thread's file.
     if (::close(std::exchange(descriptor_, -1)) != 0) {
         throwLastError(file);
+    }
+}
+
+void writeAll(const Descriptor& descriptor, std::string_view bytes, const std::filesystem::path& file) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor.get(), bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0) {
+            throwLastError(file);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
 }
 

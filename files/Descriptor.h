@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 #include <utility>
 
 namespace files {
@@ -25,5 +26,8 @@ public:
 private:
     int descriptor_ = -1;
 };
+
+// Writes all the bytes, through short writes and interruptions; FileError names the file.
+void writeAll(const Descriptor& descriptor, std::string_view bytes, const std::filesystem::path& file);
 
 } // namespace files

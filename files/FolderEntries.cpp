@@ -25,19 +25,6 @@ std::string randomLetters() {
     return letters;
 }
 
-void writeAll(const Descriptor& descriptor, std::string_view bytes, const std::filesystem::path& file) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor.get(), bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            throwLastError(file);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 } // namespace
 
 std::optional<Descriptor> createExclusively(const std::filesystem::path& file, unsigned mode) {

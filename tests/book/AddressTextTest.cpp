@@ -1,6 +1,7 @@
 #include "RecordPrinter.h"
 #include "book/AddressBook.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestData.h"
 
 #include <gtest/gtest.h>
 
@@ -118,7 +119,7 @@ struct GoldenCase {
 
 std::vector<GoldenCase> goldenCases() {
     std::vector<GoldenCase> cases;
-    for (const auto& entry : std::filesystem::directory_iterator(NUMBERWELL_GOLDEN_DIR)) {
+    for (const auto& entry : std::filesystem::directory_iterator(testData(NUMBERWELL_GOLDEN_DIR))) {
         const std::string file = entry.path().filename().string();
         if (!file.ends_with(".in.txt")) {
             continue;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Descriptor.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+namespace files {
+
+// A file that only grows at its end, for a journal: every addition is on the disk before append()
+// returns. A missing file is created with the user's umask, and its folder synced so that the new name
+// survives a crash too.
+class AppendFile {
+public:
+    explicit AppendFile(std::filesystem::path file);
+
+    // Written in full and flushed to the disk; on a failure the file may hold part of the bytes.
+    void append(std::string_view bytes);
+    // Drops everything after the first `size` bytes, on the disk.
+    void truncate(std::uint64_t size);
+    std::uint64_t size() const { return size_; }
+
+    const std::filesystem::path& path() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+    Descriptor descriptor_;
+    std::uint64_t size_ = 0;
+};
+
+} // namespace files
