@@ -35,7 +35,8 @@ void AppendFile::append(std::string_view bytes) {
 }
 
 void AppendFile::truncate(std::uint64_t size) {
-    if (::ftruncate(descriptor_.get(), static_cast<off_t>(size)) != 0 || ::fdatasync(descriptor_.get()) != 0) {
+    if (::ftruncate(descriptor_.get(), static_cast<off_t>(size)) != 0 ||
+        ::fdatasync(descriptor_.get()) != 0) {
         throwLastError(file_);
     }
     size_ = size;
