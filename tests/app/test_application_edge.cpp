@@ -1,6 +1,7 @@
 // The application object is the last edge: whatever an event handler raises past its own edge (the
 // toolkit's handlers have none) is shown in the error box, and the program goes on.
 #include "app/Application.h"
+#include "support/FailOnWarnings.h"
 #include "support/FailureRows.h"
 #include "support/ModalDriver.h"
 
@@ -27,6 +28,7 @@ protected:
 class ApplicationEdgeTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void everyKindIsShownInTheErrorBox_data() { testsupport::failureRows(); }
     void everyKindIsShownInTheErrorBox();
 };

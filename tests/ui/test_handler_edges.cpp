@@ -1,6 +1,7 @@
 // Whatever a command's work raises ends its handler in the error box, and the program goes on: no
 // exception passes through the event loop (here a plain QApplication, which would end the test).
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "support/FailureRows.h"
 #include "support/ModalDriver.h"
 
@@ -44,6 +45,7 @@ QString readTheErrorBoxOf(const std::function<void()>& action) {
 class HandlerEdgesTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void aCommandEndsInTheErrorBox_data() { testsupport::failureRows(); }
     void aCommandEndsInTheErrorBox();
 };

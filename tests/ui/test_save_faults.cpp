@@ -1,6 +1,7 @@
 // What the file system can do to a save at close: each fault is staged under a running window, and
 // afterwards nothing may be lost and the user must have been told.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "support/FailingBook.h"
 #include "support/FailureRows.h"
 #include "support/ModalDriver.h"
@@ -98,6 +99,7 @@ enum class Fault { DiskFull, FolderReadOnly, FolderRemoved, FolderInTheFilesPlac
 class SaveFaultsTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void refusedSaveKeepsEverythingAndTellsWhy_data();
     void refusedSaveKeepsEverythingAndTellsWhy();
     void vanishedFileIsWrittenAgain();
