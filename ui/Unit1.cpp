@@ -59,7 +59,6 @@ TForm1::TForm1(session::ListSession& list, const std::optional<settings::ViewVal
     ui_->Button5->setToolTip(QString::fromLatin1(ui::WebAddress));
     fitToItems(*ui_->combo, *ui_->Edit1);
     ui::nameControls(*this);
-    grid().setModel(&model_);
     ui_->Edit1->installEventFilter(this);
     connect(grid().horizontalHeader(), &QHeaderView::sectionResized, this,
             &TForm1::stringgrid1ColWidthsChanged);
@@ -97,8 +96,11 @@ int TForm1::showModal(QDialog& dialog) {
 // their proportions, the rows at the height of the font, the first row current.
 void TForm1::FormCreate(const std::optional<settings::ViewValues>& stored) {
     applyViewSettings(stored);
-    FormResize(); // the proportions of the last run, whatever size the window has now
+    // The row height before the rows: a view given a million rows afterwards makes them all at that
+    // height, where changing it would copy its record of every row.
     applyRowHeightRule();
+    grid().setModel(&model_);
+    FormResize(); // the proportions of the last run, whatever size the window has now
     grid().setCurrentIndex(model_.index(0, 0));
 }
 
