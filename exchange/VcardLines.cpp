@@ -116,10 +116,10 @@ bool parsePropertyLine(std::string_view text, PropertyLine& line) {
         const std::string_view parameter = text.substr(start, delimiter - start);
         const std::size_t equals = parameter.find('=');
         if (equals == std::string_view::npos) {
-            line.parameters.push_back({{}, trimmed(parameter)});
+            line.parameters.push_back({{}, trimmed(parameter), parameter});
         } else {
-            line.parameters.push_back(
-                {trimmed(parameter.substr(0, equals)), unquoted(trimmed(parameter.substr(equals + 1)))});
+            line.parameters.push_back({trimmed(parameter.substr(0, equals)),
+                                       unquoted(trimmed(parameter.substr(equals + 1))), parameter});
         }
     }
     line.value = text.substr(delimiter + 1);

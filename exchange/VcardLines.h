@@ -42,6 +42,7 @@ private:
 struct Parameter {
     std::string_view name;  // empty for a bare 2.1 value such as ";HOME;PREF"
     std::string_view value; // quotes removed
+    std::string_view text;  // as it stands in the line, quotes and all
 };
 
 // name;param=value;...:value, with an optional group before the name ("item1.EMAIL").
