@@ -73,6 +73,7 @@ std::optional<ContentLine> ContentLineReader::next() {
     if (position_ >= bytes_.size()) {
         return std::nullopt;
     }
+    const std::size_t start = position_;
     const PhysicalLine first = lineAt(position_);
     const std::size_t number = ++lineNumber_;
     position_ = first.end;
@@ -94,7 +95,7 @@ std::optional<ContentLine> ContentLineReader::next() {
         position_ = following.end;
         ++lineNumber_;
     }
-    return ContentLine{number, current_};
+    return ContentLine{number, current_, bytes_.substr(start, position_ - start)};
 }
 
 bool parsePropertyLine(std::string_view text, PropertyLine& line) {

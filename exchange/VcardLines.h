@@ -11,6 +11,7 @@ namespace exchange {
 struct ContentLine {
     std::size_t number; // of its first line in the file, from 1
     std::string_view text;
+    std::string_view raw; // the lines as they stand in the file, folds and line ends included
 };
 
 // The content lines of a vCard file, unfolded: a line that starts with a blank or a tab continues the

@@ -40,13 +40,14 @@ bool isEncoding(const exchange::Parameter& parameter) {
            equalsIgnoringAsciiCase(parameter.name, "CHARSET");
 }
 
-// The content lines of a card, unfolded, with what is to be removed, rewritten or added.
+// The content lines of a card, unfolded, with what is to be removed, rewritten or added. The text must
+// outlive it: lines that stay are written back byte for byte.
 class CardLines {
 public:
     explicit CardLines(std::string_view text) {
         exchange::ContentLineReader reader(text);
         while (const std::optional<exchange::ContentLine> content = reader.next()) {
-            lines_.push_back({std::string(content->text), false, {}, {}});
+            lines_.push_back({std::string(content->text), content->raw, false, false, {}, {}});
         }
         end_ = lines_.size();
         bool open = false;
@@ -114,6 +115,7 @@ public:
         text += ':';
         text += value;
         lines_[index].text = std::move(text);
+        lines_[index].rewritten = true;
     }
 
     void remove(std::size_t index) { lines_[index].removed = true; }
@@ -133,8 +135,13 @@ public:
             for (const std::string& added : line.before) {
                 exchange::appendFolded(out, added);
             }
-            if (!line.removed) {
+            if (line.rewritten && !line.removed) {
                 exchange::appendFolded(out, line.text);
+            } else if (!line.removed) {
+                out += line.raw;
+                if (!line.raw.ends_with('\n') && !line.raw.ends_with('\r')) {
+                    out += "\r\n"; // the last line of a text without a line end
+                }
             }
             for (const std::string& added : line.after) {
                 exchange::appendFolded(out, added);
@@ -146,6 +153,8 @@ public:
 private:
     struct Line {
         std::string text;
+        std::string_view raw; // as the server wrote it, kept where the line is not rewritten
+        bool rewritten;
         bool removed;
         std::vector<std::string> before;
         std::vector<std::string> after;
@@ -269,15 +278,19 @@ void rewriteTelephones(CardLines& card, const std::vector<FieldSource>& sources,
         }
         return;
     }
-    // edits[i][j]: the fewest edits that turn have[i..] into want[j..].
+    // edits[i][j]: the least cost of turning have[i..] into want[j..]. A number changed in place costs less
+    // than one removed and another added, but more than either, so that numbers kept stay where they are.
+    constexpr std::size_t Remove = 2;
+    constexpr std::size_t Add = 2;
+    constexpr std::size_t Replace = 3;
     std::vector<std::vector<std::size_t>> edits(n + 1, std::vector<std::size_t>(m + 1));
     for (std::size_t i = n + 1; i-- > 0;) {
         for (std::size_t j = m + 1; j-- > 0;) {
             if (i == n || j == m) {
-                edits[i][j] = (n - i) + (m - j);
+                edits[i][j] = (n - i) * Remove + (m - j) * Add;
             } else {
-                edits[i][j] = std::min({edits[i + 1][j + 1] + (have[i] == want[j] ? 0 : 1),
-                                        edits[i + 1][j] + 1, edits[i][j + 1] + 1});
+                edits[i][j] = std::min({edits[i + 1][j + 1] + (have[i] == want[j] ? 0 : Replace),
+                                        edits[i + 1][j] + Remove, edits[i][j + 1] + Add});
             }
         }
     }
@@ -287,7 +300,7 @@ void rewriteTelephones(CardLines& card, const std::vector<FieldSource>& sources,
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < n || j < m) {
-        if (i < n && j < m && edits[i][j] == edits[i + 1][j + 1] + (have[i] == want[j] ? 0 : 1)) {
+        if (i < n && j < m && edits[i][j] == edits[i + 1][j + 1] + (have[i] == want[j] ? 0 : Replace)) {
             if (have[i] != want[j]) {
                 const std::string old = card.value(sources[i].line);
                 const bool uri = exchange::startsWithIgnoringAsciiCase(exchange::trimmed(old), "tel:");
@@ -295,7 +308,7 @@ void rewriteTelephones(CardLines& card, const std::vector<FieldSource>& sources,
             }
             ++i;
             ++j;
-        } else if (i < n && edits[i][j] == edits[i + 1][j] + 1) {
+        } else if (i < n && edits[i][j] == edits[i + 1][j] + Remove) {
             card.remove(sources[i++].line);
         } else if (i < n) {
             card.insertBefore(sources[i].line, numberLine(want[j++]));
