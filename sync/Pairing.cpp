@@ -64,7 +64,7 @@ struct ValueKeyHash {
 };
 
 // Step 2: the gone and the new records paired by likeness.
-void pairByLikeness(std::span<const book::Record> synced, std::span<const book::Record> list,
+void pairByLikeness(std::span<const book::Record* const> synced, std::span<const book::Record> list,
                     const std::vector<std::size_t>& gone, std::vector<std::size_t>& added, Pairing& pairing) {
     std::unordered_map<ValueKey, std::vector<std::size_t>, ValueKeyHash> byValue;
     for (const std::size_t index : added) {
@@ -81,14 +81,14 @@ void pairByLikeness(std::span<const book::Record> synced, std::span<const book::
         weighed.clear();
         seen.clear();
         for (int column = 0; column < book::ColumnCount; ++column) {
-            const auto found = byValue.find({column, synced[goneIndex].field(column)});
+            const auto found = byValue.find({column, synced[goneIndex]->field(column)});
             if (found == byValue.end() || found->second.size() > CommonValue) {
                 continue;
             }
             for (const std::size_t addedIndex : found->second) {
                 if (std::ranges::find(seen, addedIndex) == seen.end()) {
                     seen.push_back(addedIndex);
-                    weighed.push_back(weigh(synced[goneIndex], list[addedIndex], goneIndex, addedIndex));
+                    weighed.push_back(weigh(*synced[goneIndex], list[addedIndex], goneIndex, addedIndex));
                 }
             }
         }
@@ -109,13 +109,13 @@ void pairByLikeness(std::span<const book::Record> synced, std::span<const book::
 
 } // namespace
 
-Pairing pairRecords(std::span<const book::Record> synced, std::span<const book::Record> list) {
+Pairing pairRecords(std::span<const book::Record* const> synced, std::span<const book::Record> list) {
     Pairing pairing;
     pairing.now.resize(synced.size());
     // Step 1: equal records, each list record taken once, in order.
-    std::unordered_map<book::Record, std::vector<std::size_t>, RecordHash> unpaired;
+    std::unordered_map<const book::Record*, std::vector<std::size_t>, RecordHash, RecordsEqual> unpaired;
     for (std::size_t index = list.size(); index-- > 0;) {
-        unpaired[list[index]].push_back(index); // last first, so that back() is the earliest
+        unpaired[&list[index]].push_back(index); // last first, so that back() is the earliest
     }
     std::vector<std::size_t> gone;
     for (std::size_t index = 0; index < synced.size(); ++index) {

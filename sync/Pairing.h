@@ -26,6 +26,7 @@ struct Pairing {
 //    Each gone record weighs the eight most alike new ones, found through the values they share; a
 //    value that more than 32 new records share names no one and finds none.
 // 3. The rest are deletions and additions.
-Pairing pairRecords(std::span<const book::Record> synced, std::span<const book::Record> list);
+// The records of the last sync are given by pointer, so that they stay where they are kept.
+Pairing pairRecords(std::span<const book::Record* const> synced, std::span<const book::Record> list);
 
 } // namespace cardsync

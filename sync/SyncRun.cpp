@@ -91,10 +91,10 @@ void SyncRun::startRound() {
     edits_.clear();
     uploads_.clear();
     deletions_ = {};
-    std::vector<book::Record> synced;
+    std::vector<const book::Record*> synced;
     synced.reserve(state_.cards.size());
     for (const auto& [href, card] : state_.cards) {
-        synced.push_back(card.record);
+        synced.push_back(&card.record);
     }
     pairing_ = pairRecords(synced, list_);
     phase_ = Phase::Listing;
@@ -259,6 +259,8 @@ SyncRun::Remote SyncRun::remoteOf(const std::string& href, const CardState& card
 }
 
 void SyncRun::plan() {
+    toFetch_ = {};
+    keepCard_ = {};
     std::size_t cardsThere = 0;
     bool heldCards = false;
     for (const auto& [href, card] : state_.cards) {
@@ -289,6 +291,8 @@ void SyncRun::plan() {
     creates_.clear();
     updates_.clear();
     removes_.clear();
+    fetched_.clear(); // the plan holds what it needs of them
+    listed_.clear();
     if (deletions_.needConfirmation() && !confirmed_) {
         stage_ = Stage::ConfirmDeletions;
         return;
@@ -371,14 +375,14 @@ void SyncRun::planCard(const std::string& href, const CardState& card, std::opti
 // there that are left come here.
 void SyncRun::planAdded(std::vector<std::size_t> added) {
     std::ranges::sort(added);
-    std::unordered_map<book::Record, std::vector<std::string>, RecordHash> newThere;
+    std::unordered_map<const book::Record*, std::vector<std::string>, RecordHash, RecordsEqual> newThere;
     for (auto found = fetched_.rbegin(); found != fetched_.rend(); ++found) { // back() is the first href
         if (!state_.cards.contains(found->first) && found->second.record) {
-            newThere[*found->second.record].push_back(found->first);
+            newThere[&*found->second.record].push_back(found->first);
         }
     }
     const auto pairWithNew = [&](const book::Record& record, std::optional<std::size_t> guard) {
-        const auto found = newThere.find(record);
+        const auto found = newThere.find(&record);
         if (found == newThere.end() || found->second.empty()) {
             return false;
         }
@@ -397,24 +401,24 @@ void SyncRun::planAdded(std::vector<std::size_t> added) {
         if (!form) {
             continue; // nothing an address book can hold
         }
-        if (!(*form == record) && newThere.contains(*form) && !newThere.at(*form).empty()) {
+        if (!(*form == record) && newThere.contains(&*form) && !newThere.at(&*form).empty()) {
             pairWithNew(*form, change(LocalChange::Kind::Change, record, *form, Counted::Nothing));
             continue;
         }
         const auto [href, uid] = newHref();
         planCreate(record, href, uid);
     }
-    for (const auto& [href, fetched] : fetched_) {
-        if (state_.cards.contains(href) || !fetched.record) {
-            continue;
-        }
-        std::vector<std::string>& hrefs = newThere[*fetched.record];
-        if (const auto left = std::ranges::find(hrefs, href); left != hrefs.end()) {
-            hrefs.erase(left);
-            const std::size_t addition =
-                change(LocalChange::Kind::Add, {}, *fetched.record, Counted::AddedHere);
-            edits_.push_back({href, CardState{fetched.etag, fetched.uid, *fetched.record, false}, addition});
-        }
+    std::vector<std::string> left;
+    for (auto& [record, hrefs] : newThere) {
+        std::ranges::move(hrefs, std::back_inserter(left));
+    }
+    newThere.clear(); // its keys point into the records moved below
+    std::ranges::sort(left);
+    for (const std::string& href : left) {
+        Fetched& fetched = fetched_.at(href);
+        const std::size_t addition = change(LocalChange::Kind::Add, {}, *fetched.record, Counted::AddedHere);
+        edits_.push_back(
+            {href, CardState{fetched.etag, fetched.uid, std::move(*fetched.record), false}, addition});
     }
 }
 
@@ -492,7 +496,7 @@ void SyncRun::commit(const std::vector<bool>& applied) {
             ++skipped;
             continue;
         }
-        applyToList(changes_[i]);
+        applyToList(std::move(changes_[i]));
         switch (counted_[i]) {
         case Counted::AddedHere:
             ++summary_.addedHere;
@@ -511,6 +515,8 @@ void SyncRun::commit(const std::vector<bool>& applied) {
         }
     }
     summary_.leftOver += skipped;
+    changes_ = {}; // each step lets go of its memory before the next, for 10,000 cards at a first sync
+    counted_ = {};
     for (StateEdit& edit : edits_) {
         if (!made(edit.guard)) {
             continue;
@@ -521,16 +527,13 @@ void SyncRun::commit(const std::vector<bool>& applied) {
             state_.cards.erase(edit.href);
         }
     }
+    edits_ = {};
     if (skipped == 0) { // a skipped change must come in the next listing again
         state_.syncToken = newToken_;
     }
-    writeWhole();
     std::erase_if(uploads_, [&](const Upload& upload) { return !made(upload.guard); });
+    writeWhole();
     requestsKnown_ += uploads_.size();
-    changes_.clear();
-    counted_.clear();
-    edits_.clear();
-    fetched_.clear();
     phase_ = Phase::Uploading;
     stage_ = Stage::Requests;
     if (uploads_.empty()) {
@@ -538,9 +541,9 @@ void SyncRun::commit(const std::vector<bool>& applied) {
     }
 }
 
-void SyncRun::applyToList(const LocalChange& change) {
+void SyncRun::applyToList(LocalChange&& change) {
     if (change.kind == LocalChange::Kind::Add) {
-        list_.push_back(change.to);
+        list_.push_back(std::move(change.to));
         return;
     }
     const auto found = std::ranges::find(list_, change.from);
@@ -548,7 +551,7 @@ void SyncRun::applyToList(const LocalChange& change) {
         return;
     }
     if (change.kind == LocalChange::Kind::Change) {
-        *found = change.to;
+        *found = std::move(change.to);
     } else {
         list_.erase(found);
     }

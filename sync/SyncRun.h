@@ -159,7 +159,7 @@ private:
                        Counted counted, bool withPrevious = false);
     void proceed();
     void commit(const std::vector<bool>& applied);
-    void applyToList(const LocalChange& change);
+    void applyToList(LocalChange&& change);
     void answerUpload(const Response& response);
     void endRound();
     void write(const std::string& lines);

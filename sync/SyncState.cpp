@@ -162,7 +162,10 @@ std::string tokenLine(std::string_view token) {
 }
 
 std::string stateText(const SyncState& state) {
-    std::string text = LineBuilder(Header).add(state.addressBook).finish() + tokenLine(state.syncToken);
+    constexpr std::size_t TypicalCardLine = 160; // reserved, so that 10,000 cards need not double it
+    std::string text;
+    text.reserve(state.cards.size() * TypicalCardLine);
+    text += LineBuilder(Header).add(state.addressBook).finish() + tokenLine(state.syncToken);
     for (const auto& [href, card] : state.cards) {
         text += cardLine(href, card);
     }

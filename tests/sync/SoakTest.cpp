@@ -88,6 +88,9 @@ private:
         return record;
     }
 
+    // Deletions keep the list at about 40 records.
+    bool deletes() { return chance(list_.size() > 40 ? 0.7 : 0.3); }
+
     std::string newHref() { return "/book/phone-" + std::to_string(++counter_) + ".vcf"; }
 
     // As a phone writes it: vCard 4.0 with a photo of its own.
@@ -126,7 +129,7 @@ private:
         for (std::size_t i = 0, n = below(4); i < n && !synced.empty(); ++i) {
             const book::Record& base = synced[below(synced.size())];
             if (!here.contains(synctest::line(base))) {
-                here[synctest::line(base)] = chance(0.45) ? std::nullopt : std::optional(edited(base));
+                here[synctest::line(base)] = deletes() ? std::nullopt : std::optional(edited(base));
             }
         }
         for (std::size_t i = 0, n = below(3); i < n; ++i) {
@@ -145,7 +148,7 @@ private:
                 continue;
             }
             const std::optional<book::Record> now =
-                chance(0.45) ? std::nullopt : std::optional(edited(card->second));
+                deletes() ? std::nullopt : std::optional(edited(card->second));
             there[synctest::line(card->second)] = now;
             now ? putCard(card->first, *now) : book_.remove(card->first);
             cards.erase(card);
