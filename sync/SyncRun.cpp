@@ -46,8 +46,13 @@ std::string SyncRun::randomUid() {
     std::random_device random;
     std::string uid;
     constexpr std::string_view Digits = "0123456789abcdef";
+    unsigned bits = 0;
     for (int i = 0; i < 32; ++i) {
-        unsigned digit = random() & 0xFu;
+        if (i % 8 == 0) {
+            bits = random(); // 32 bits, eight digits
+        }
+        unsigned digit = bits & 0xFu;
+        bits >>= 4;
         if (i == 12) {
             digit = 4; // version 4: random
         } else if (i == 16) {
@@ -285,9 +290,9 @@ void SyncRun::plan() {
     deletions_.recordsHere = list_.size();
     deletions_.cardsThere = cardsThere;
     deletions_.there = removes_.size();
-    uploads_.assign(updates_.begin(), updates_.end());
-    uploads_.insert(uploads_.end(), creates_.begin(), creates_.end());
-    uploads_.insert(uploads_.end(), removes_.begin(), removes_.end());
+    for (std::vector<Upload>* uploads : {&updates_, &creates_, &removes_}) {
+        std::ranges::move(*uploads, std::back_inserter(uploads_));
+    }
     creates_.clear();
     updates_.clear();
     removes_.clear();
@@ -308,7 +313,8 @@ void SyncRun::planCard(const std::string& href, const CardState& card, std::opti
     const bool changedHere = here && !(*here == card.record);
     if (!remote.record) { // gone there, or nothing the list can hold is left in it
         if (card.pending && !remote.exists && here) {
-            planCreate(*here, href, card.uid); // the creation never arrived: again, to the same href
+            // the creation never arrived: again, to the same href
+            planCreate(*here, exchangeForm(*here).value_or(*here), href, card.uid);
         } else if (!here) {
             edits_.push_back({href, std::nullopt, std::nullopt});
         } else if (!changedHere && !card.pending) {
@@ -406,7 +412,7 @@ void SyncRun::planAdded(std::vector<std::size_t> added) {
             continue;
         }
         const auto [href, uid] = newHref();
-        planCreate(record, href, uid);
+        planCreate(record, *form, href, uid);
     }
     std::vector<std::string> left;
     for (auto& [record, hrefs] : newThere) {
@@ -424,8 +430,8 @@ void SyncRun::planAdded(std::vector<std::size_t> added) {
 
 // A new card of a record of the list, recorded as pending before it is sent so that a retry goes to the
 // same href (If-None-Match: * there never makes a second card).
-void SyncRun::planCreate(const book::Record& record, const std::string& href, const std::string& uid) {
-    const book::Record form = exchangeForm(record).value_or(record);
+void SyncRun::planCreate(const book::Record& record, const book::Record& form, const std::string& href,
+                         const std::string& uid) {
     std::optional<std::size_t> guard;
     if (!(form == record)) {
         guard = change(LocalChange::Kind::Change, record, form, Counted::Nothing);
@@ -517,10 +523,12 @@ void SyncRun::commit(const std::vector<bool>& applied) {
     summary_.leftOver += skipped;
     changes_ = {}; // each step lets go of its memory before the next, for 10,000 cards at a first sync
     counted_ = {};
+    bool stateChanged = skipped == 0 && state_.syncToken != newToken_;
     for (StateEdit& edit : edits_) {
         if (!made(edit.guard)) {
             continue;
         }
+        stateChanged = true;
         if (edit.card) {
             state_.cards[edit.href] = std::move(*edit.card);
         } else {
@@ -532,7 +540,9 @@ void SyncRun::commit(const std::vector<bool>& applied) {
         state_.syncToken = newToken_;
     }
     std::erase_if(uploads_, [&](const Upload& upload) { return !made(upload.guard); });
-    writeWhole();
+    if (stateChanged || !uploads_.empty()) { // a sync that changes nothing writes nothing
+        writeWhole();
+    }
     requestsKnown_ += uploads_.size();
     phase_ = Phase::Uploading;
     stage_ = Stage::Requests;

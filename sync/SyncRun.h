@@ -152,7 +152,8 @@ private:
     void planCard(const std::string& href, const CardState& card, std::optional<std::size_t> now,
                   std::vector<std::size_t>& added);
     void planAdded(std::vector<std::size_t> added);
-    void planCreate(const book::Record& record, const std::string& href, const std::string& uid);
+    void planCreate(const book::Record& record, const book::Record& form, const std::string& href,
+                    const std::string& uid);
     void planCopy(const book::Record& copy, std::optional<std::size_t> guard);
     std::pair<std::string, std::string> newHref();
     std::size_t change(LocalChange::Kind kind, const book::Record& from, const book::Record& to,
