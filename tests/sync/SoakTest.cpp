@@ -157,10 +157,10 @@ private:
             round_.addedThere.push_back(freshRecord());
             putCard(newHref(), round_.addedThere.back());
         }
-        for (const auto& [line, now] : here) {
-            const auto found =
-                std::ranges::find_if(list_, [&](const book::Record& r) { return synctest::line(r) == line; });
-            now ? void(*found = *now) : void(list_.erase(found));
+        for (const auto& edit : here) {
+            const auto found = std::ranges::find_if(
+                list_, [&](const book::Record& r) { return synctest::line(r) == edit.first; });
+            edit.second ? void(*found = *edit.second) : void(list_.erase(found));
         }
         list_.insert(list_.end(), addedHere.begin(), addedHere.end());
         std::shuffle(list_.begin(), list_.end(), random_); // the session keeps its own order
