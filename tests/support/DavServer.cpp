@@ -1,0 +1,129 @@
+#include "tests/support/DavServer.h"
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <stdexcept>
+
+namespace testsupport {
+namespace {
+
+constexpr int StartSeconds = 10;
+
+QString path(const std::filesystem::path& file) {
+    return QString::fromStdString(file.string());
+}
+
+bool answers(quint16 port) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(200);
+}
+
+} // namespace
+
+quint16 freeLoopbackPort() {
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost, 0)) {
+        throw std::runtime_error("no free port on 127.0.0.1");
+    }
+    return server.serverPort();
+}
+
+DavServer::DavServer(Kind kind, bool tls) : kind_(kind), tls_(tls), port_(freeLoopbackPort()) {}
+
+std::unique_ptr<DavServer> DavServer::start(Kind kind, const Options& options) {
+    const bool tls = !options.certificate.isEmpty();
+    std::unique_ptr<DavServer> server(new DavServer(kind, tls));
+    server->firstAddressBook_ = options.addressBooks.front().first;
+    const std::filesystem::path& folder = server->folder();
+    const QString listen = QStringLiteral("127.0.0.1:%1").arg(server->port_);
+    if (kind == Kind::Xandikos) {
+        server->launch({QStringLiteral("xandikos"), QStringLiteral("-d"), path(folder / "data"),
+                        QStringLiteral("--defaults"), QStringLiteral("-l"), QStringLiteral("127.0.0.1"),
+                        QStringLiteral("-p"), QString::number(server->port_)});
+        return server;
+    }
+    writeBytes(folder / "users", "alice:pw\n");
+    for (const auto& [name, displayName] : options.addressBooks) {
+        const std::filesystem::path book = folder / "store/collection-root/alice" / name.toStdString();
+        std::filesystem::create_directories(book);
+        writeBytes(book / ".Radicale.props",
+                   R"({"tag": "VADDRESSBOOK", "D:displayname": ")" + displayName.toStdString() + "\"}");
+    }
+    const std::filesystem::path firstBook =
+        folder / "store/collection-root/alice" / options.addressBooks.front().first.toStdString();
+    for (const Card& card : options.cards) {
+        writeBytes(firstBook / card.name, card.vcard);
+    }
+    QStringList arguments{QStringLiteral("radicale"),
+                          QStringLiteral("--config"),
+                          QString(),
+                          QStringLiteral("--server-hosts"),
+                          listen,
+                          QStringLiteral("--storage-filesystem-folder"),
+                          path(folder / "store"),
+                          QStringLiteral("--auth-type"),
+                          QStringLiteral("htpasswd"),
+                          QStringLiteral("--auth-htpasswd-filename"),
+                          path(folder / "users"),
+                          QStringLiteral("--auth-htpasswd-encryption"),
+                          QStringLiteral("plain"),
+                          QStringLiteral("--auth-delay"),
+                          QStringLiteral("0")};
+    if (tls) {
+        arguments << QStringLiteral("--server-ssl") << QStringLiteral("--server-certificate")
+                  << options.certificate << QStringLiteral("--server-key") << options.key;
+    }
+    server->launch(arguments);
+    return server;
+}
+
+void DavServer::launch(const QStringList& arguments) {
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.setStandardOutputFile(path(folder() / "server.log"));
+    process_.start(arguments.front(), arguments.mid(1));
+    const QDeadlineTimer deadline(StartSeconds * 1000);
+    while (!deadline.hasExpired()) {
+        if (process_.state() == QProcess::NotRunning) {
+            break;
+        }
+        if (answers(port_)) {
+            return;
+        }
+        QThread::msleep(50);
+    }
+    process_.kill();
+    process_.waitForFinished(5000);
+    throw std::runtime_error(arguments.front().toStdString() +
+                             " did not start: " + readBytes(folder() / "server.log"));
+}
+
+DavServer::~DavServer() {
+    process_.kill();
+    process_.waitForFinished(5000);
+}
+
+QUrl DavServer::root() const {
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2/")
+                    .arg(tls_ ? QStringLiteral("https") : QStringLiteral("http"))
+                    .arg(port_));
+}
+
+QUrl DavServer::addressBook() const {
+    return root().resolved(QUrl(kind_ == Kind::Radicale ? QStringLiteral("/alice/%1/").arg(firstAddressBook_)
+                                                        : QStringLiteral("/user/contacts/addressbook/")));
+}
+
+QString DavServer::user() const {
+    return kind_ == Kind::Radicale ? QStringLiteral("alice") : QString();
+}
+
+QString DavServer::password() const {
+    return kind_ == Kind::Radicale ? QStringLiteral("pw") : QString();
+}
+
+} // namespace testsupport
