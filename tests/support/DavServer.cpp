@@ -6,7 +6,9 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <csignal>
 #include <stdexcept>
+#include <sys/prctl.h>
 
 namespace testsupport {
 namespace {
@@ -83,6 +85,8 @@ std::unique_ptr<DavServer> DavServer::start(Kind kind, const Options& options) {
 }
 
 void DavServer::launch(const QStringList& arguments) {
+    // Killed with the test even when the test itself crashes.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardOutputFile(path(folder() / "server.log"));
     process_.start(arguments.front(), arguments.mid(1));
