@@ -1,5 +1,7 @@
 #include "carddav/Href.h"
 
+#include <cctype>
+
 namespace carddav {
 namespace {
 
@@ -12,33 +14,22 @@ bool sameServer(const QUrl& left, const QUrl& right) {
            left.host().toLower() == right.host().toLower() && effectivePort(left) == effectivePort(right);
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+bool isHexDigit(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 
 QByteArray keyOfEncodedPath(const QByteArray& path) {
     QByteArray key;
     key.reserve(path.size());
     for (qsizetype i = 0; i < path.size(); ++i) {
-        const int high = path[i] == '%' && i + 2 < path.size() ? hexValue(path[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(path[i + 2]) : -1;
-        if (low < 0) {
+        if (path[i] != '%' || i + 2 >= path.size() || !isHexDigit(path[i + 1]) || !isHexDigit(path[i + 2])) {
             key += path[i];
             continue;
         }
-        const char byte = static_cast<char>(high * 16 + low);
+        const QByteArray encoded = path.mid(i + 1, 2).toUpper();
+        const char byte = QByteArray::fromHex(encoded).front();
         if (byte == '/' || byte == '?' || byte == '#' || byte == '%') {
-            key += '%';
-            key += path.mid(i + 1, 2).toUpper();
+            key += '%' + encoded;
         } else {
             key += byte;
         }

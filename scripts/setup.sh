@@ -15,7 +15,7 @@ if [ "${1:-build}" = test ]; then
         xvfb xauth xdotool x11-utils openbox x11-session-utils x11-xserver-utils
         cups-daemon cups-client cups-filters printer-driver-cups-pdf poppler-utils
         desktop-file-utils
-        radicale xandikos vdirsyncer openssl
+        radicale xandikos vdirsyncer openssl git eatmydata
         dbus gnome-keyring libsecret-1-0
     )
 fi

@@ -94,27 +94,27 @@ inline cardsync::Request fetching(std::vector<std::string> hrefs) {
     return request;
 }
 
-inline cardsync::Request creating(std::string href, std::string card) {
+// Create, Update or Remove.
+inline cardsync::Request changing(cardsync::Request::Kind kind, std::string href, std::string etag,
+                                  std::string card = {}) {
     cardsync::Request request;
-    request.kind = cardsync::Request::Kind::Create;
+    request.kind = kind;
     request.href = std::move(href);
+    request.etag = std::move(etag);
     request.vcard = std::move(card);
     return request;
 }
 
+inline cardsync::Request creating(std::string href, std::string card) {
+    return changing(cardsync::Request::Kind::Create, std::move(href), {}, std::move(card));
+}
+
 inline cardsync::Request updating(std::string href, std::string etag, std::string card) {
-    cardsync::Request request = creating(std::move(href), std::move(card));
-    request.kind = cardsync::Request::Kind::Update;
-    request.etag = std::move(etag);
-    return request;
+    return changing(cardsync::Request::Kind::Update, std::move(href), std::move(etag), std::move(card));
 }
 
 inline cardsync::Request removing(std::string href, std::string etag) {
-    cardsync::Request request;
-    request.kind = cardsync::Request::Kind::Remove;
-    request.href = std::move(href);
-    request.etag = std::move(etag);
-    return request;
+    return changing(cardsync::Request::Kind::Remove, std::move(href), std::move(etag));
 }
 
 } // namespace carddav::testing

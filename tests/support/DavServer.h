@@ -34,8 +34,9 @@ public:
         // Radicale: alice's address books ("contacts" first) with their display names.
         std::vector<std::pair<QString, QString>> addressBooks{
             {QStringLiteral("contacts"), QStringLiteral("Kontakte")}};
-        // Radicale: cards put straight into the first address book's storage before the start, much
-        // faster than uploading them.
+        // Cards put straight into the (first) address book's storage before the start, much faster than
+        // uploading them. Radicale reads them all at its first listing; Xandikos serves them from a
+        // git commit at once, but looks up each href of a multiget through the whole address book.
         std::vector<Card> cards;
         // Radicale over TLS with this certificate and key (PEM files).
         QString certificate;
