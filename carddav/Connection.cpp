@@ -93,7 +93,8 @@ void Connection::startHop(const QUrl& url) {
     certificateFailure_.reset();
     const Permission permission = permissionFor(url, account_);
     if (!permission.allowed) {
-        fail({Failure::Kind::Refused, permission.refusal});
+        fail({permission.confirmationHelps ? Failure::Kind::PlainHttp : Failure::Kind::Refused,
+              permission.refusal});
         return;
     }
     QNetworkRequest request(url);

@@ -11,6 +11,7 @@ struct Failure {
     enum class Kind {
         Network,              // no connection, the connection cut, no answer in time, TLS failed
         Refused,              // the transport rules forbid the connection (see TransportRules.h)
+        PlainHttp,            // plain http to the account's own host: ask, set plainHttpConfirmed, try again
         Authentication,       // 401: user name or password wrong, or none sent
         Forbidden,            // 403
         Server,               // any other status the request does not expect, 5xx included

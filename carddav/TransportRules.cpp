@@ -33,19 +33,20 @@ Permission permissionFor(const QUrl& target, const Account& account) {
     const QString scheme = target.scheme().toLower();
     const bool ownHost = isAccountHost(target, account);
     if (scheme == QLatin1String("https")) {
-        return {true, ownHost, {}};
+        return {true, ownHost, {}, false};
     }
     if (scheme != QLatin1String("http")) {
         return {false, false,
                 QStringLiteral("%1 is not an http or https address.").arg(target.toDisplayString())};
     }
     if (isLoopback(target) || (ownHost && account.plainHttpConfirmed)) {
-        return {true, ownHost, {}};
+        return {true, ownHost, {}, false};
     }
     return {false, false,
             QStringLiteral("%1 uses plain http, which would send the password unencrypted. Use https, or "
                            "confirm plain http for this account.")
-                .arg(target.adjusted(QUrl::RemoveUserInfo).toDisplayString())};
+                .arg(target.adjusted(QUrl::RemoveUserInfo).toDisplayString()),
+            ownHost};
 }
 
 QString redirectRefusal(const QUrl& from, const QUrl& to) {

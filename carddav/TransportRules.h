@@ -17,7 +17,8 @@ namespace carddav {
 struct Permission {
     bool allowed = false;
     bool withCredentials = false;
-    QString refusal; // for the user, when not allowed
+    QString refusal;                // for the user, when not allowed
+    bool confirmationHelps = false; // plain http to the account's own host, not yet confirmed
 };
 
 bool isLoopback(const QUrl& url);

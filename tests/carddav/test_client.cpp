@@ -338,12 +338,12 @@ TEST(TransportTest, PlainHttpToAnotherMachineIsRefusedUnlessConfirmed) {
     account.user = QStringLiteral("alice");
     Client client(account, QStringLiteral("pw"));
     const Failure failure = failureOf(run(client, listing()));
-    EXPECT_EQ(failure.kind, Failure::Kind::Refused);
+    EXPECT_EQ(failure.kind, Failure::Kind::PlainHttp);
     EXPECT_THAT(failure.message.toStdString(), HasSubstr("plain http"));
 
     Discovery discovery(account, QStringLiteral("pw"));
     EXPECT_EQ(failureOf(await(discovery, &Discovery::found, [&] { discovery.start(); })).kind,
-              Failure::Kind::Refused);
+              Failure::Kind::PlainHttp);
 }
 
 } // namespace

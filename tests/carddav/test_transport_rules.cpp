@@ -34,6 +34,7 @@ struct PermissionCase {
     const char* target;
     bool allowed;
     bool withCredentials;
+    bool confirmationHelps = false;
 };
 
 class PermissionTest : public testing::TestWithParam<PermissionCase> {};
@@ -45,6 +46,7 @@ TEST_P(PermissionTest, FollowsTheRules) {
     EXPECT_EQ(permission.allowed, row.allowed);
     EXPECT_EQ(permission.withCredentials, row.withCredentials);
     EXPECT_EQ(permission.refusal.isEmpty(), row.allowed);
+    EXPECT_EQ(permission.confirmationHelps, row.confirmationHelps);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,13 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
                     PermissionCase{"HttpToLocalhost", "http://localhost:5232/", false,
                                    "http://localhost:5232/", true, true},
                     PermissionCase{"HttpToTheLanUnconfirmed", "http://192.168.1.10/", false,
-                                   "http://192.168.1.10/dav/", false, false},
+                                   "http://192.168.1.10/dav/", false, false, true},
                     PermissionCase{"HttpToTheLanConfirmed", "http://192.168.1.10/", true,
                                    "http://192.168.1.10/dav/", true, true},
                     PermissionCase{"ConfirmationCoversOnlyTheAccountsHost", "http://192.168.1.10/", true,
                                    "http://192.168.1.11/", false, false},
                     PermissionCase{"HostThatOnlyLooksLikeLoopback", "http://127.0.0.1.example.org/", false,
-                                   "http://127.0.0.1.example.org/", false, false},
+                                   "http://127.0.0.1.example.org/", false, false, true},
                     PermissionCase{"OtherSchemes", "https://dav.example.org/", true, "ftp://dav.example.org/",
                                    false, false}),
     [](const testing::TestParamInfo<PermissionCase>& info) { return info.param.name; });
