@@ -1,5 +1,6 @@
 // The settings at start and at close, through the real main window.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 
@@ -56,6 +57,7 @@ QStringList valueNames(const QByteArray& text) {
 class WindowSettingsTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void firstStartCentresAndTheCloseWritesAllValues();
     void storedPlacementIsApplied();
     void leftBeyondTheScreenIsIgnored();
@@ -89,7 +91,7 @@ void WindowSettingsTest::storedPlacementIsApplied() {
     MainWindowRun run;
     run.writeSettings(key(allButFontSize(0, 30) + dword("fontsize", 12)));
     TForm1& form = run.start();
-    QVERIFY(form.startupErrors().isEmpty());
+    QVERIFY(run.startupErrors().isEmpty());
     QCOMPARE(form.frameGeometry(), QRect(30, 40, 700, 300));
     QCOMPARE(run.combo().currentIndex(), 2);
     QCOMPARE(form.printFontSize(), 11);
@@ -113,7 +115,7 @@ void WindowSettingsTest::maximisedSkipsThePlacement() {
                           ratio("g3", 15) + ratio("g4", 5) + ratio("g5", 6) + ratio("g6", 5) +
                           dword("printsize", 9) + dword("fontsize", 8)));
     TForm1& form = run.start();
-    QVERIFY(form.startupErrors().isEmpty()); // no placement value was asked for
+    QVERIFY(run.startupErrors().isEmpty()); // no placement value was asked for
     QVERIFY(form.isMaximized());
     QCOMPARE(run.combo().currentIndex(), 1);
     QVERIFY(run.close());
@@ -124,7 +126,7 @@ void WindowSettingsTest::missingFontSizeStopsTheReadingThere() {
     MainWindowRun run;
     run.writeSettings(key(allButFontSize(0, 10)));
     TForm1& form = run.start();
-    QCOMPARE(form.startupErrors(), QStringList(QStringLiteral("Konnte Daten für 'fontsize' nicht holen")));
+    QCOMPARE(run.startupErrors(), QStringList(QStringLiteral("Konnte Daten für 'fontsize' nicht holen")));
     QCOMPARE(form.printFontSize(), 11);
     QCOMPARE(run.combo().currentIndex(), 2);
     QCOMPARE(form.rowHeight(), 16); // still the start font
