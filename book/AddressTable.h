@@ -82,6 +82,7 @@ public:
 
 private:
     friend void sortByColumn(AddressTable& table, int column);
+    friend class RecordFinder; // scans the line buffers in their own order
 
     using RowRef = std::uint32_t;
     static constexpr RowRef EditedLine = RowRef{1} << 31; // set: the line is in edited_

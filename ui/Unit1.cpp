@@ -79,6 +79,9 @@ TForm1::TForm1(Places places, std::unique_ptr<book::AddressBook> book, QWidget* 
             &TForm1::stringgrid1ColWidthsChanged);
     connect(&listPrinter_, &print::ListPrinter::failed, this,
             [this](const QString& message) { ui::showErrorBox(this, message); });
+    connect(&findRun_, &FindRun::found, this, &TForm1::showFound);
+    connect(&findRun_, &FindRun::notFound, this, &TForm1::showNotFound);
+    connect(ui_->findBar, &FindBar::closed, this, [this] { ui_->Edit1->setFocus(); });
 
     FormCreate();
 
@@ -418,6 +421,38 @@ void TForm1::comboChange() {
     sort();
     ui_->Edit1->setFocus();
     Edit1Change();
+}
+
+// ---- find in every field ----
+
+void TForm1::Suchen1Click() {
+    ui_->findBar->open();
+}
+
+// From the record after the current one; the selection stays where nothing is found.
+void TForm1::Weitersuchen1Click() {
+    const QString text = ui_->findBar->text();
+    if (text.isEmpty()) {
+        ui_->findBar->open();
+        return;
+    }
+    ui_->findBar->show();
+    ui_->findBar->tell(QStringLiteral("Searching..."));
+    const std::optional<std::string> bytes = ui::toCell(text);
+    if (!bytes) { // a character no field can hold
+        showNotFound();
+        return;
+    }
+    findRun_.start(*bytes, currentRow() - 1);
+}
+
+void TForm1::showNotFound() {
+    ui_->findBar->tell(QStringLiteral("Not found: %1").arg(ui_->findBar->text()));
+}
+
+void TForm1::showFound(int record, bool wrapped) {
+    selectRow(record + 1);
+    ui_->findBar->tell(wrapped ? QStringLiteral("Passed the end, went on from the top") : QString());
 }
 
 // ---- editing ----

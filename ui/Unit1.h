@@ -2,6 +2,7 @@
 
 #include "AddressModel.h"
 #include "ColumnLayout.h"
+#include "FindRun.h"
 #include "PrintProgress.h"
 #include "book/AddressBook.h"
 #include "files/FileLock.h"
@@ -73,6 +74,8 @@ public slots:
     void AndereProgramme1Click();
     void Schriftgre1Click();
     void SchriftgrefrDrucker1Click();
+    void Suchen1Click();
+    void Weitersuchen1Click();
     void Listedrucken1Click();
     void Quit1Click();
 
@@ -93,6 +96,8 @@ private:
     bool StringGrid1SelectCell(int column, int row);
     bool Edit1KeyDown(int key);
     void sort();
+    void showFound(int record, bool wrapped);
+    void showNotFound();
 
     int showModal(QDialog& dialog);
     void selectRow(int row);
@@ -118,6 +123,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
     print::ListPrinter listPrinter_;
     ui::PrintProgress printProgress_{listPrinter_, *this};
+    FindRun findRun_{model_};
 
     ui::ColumnRatios ColumnRatios = ui::FirstStartRatios;
     int PrintFontSize = 8;
