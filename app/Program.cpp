@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "CloseRequests.h"
+#include "instance/OpenRequests.h"
 #include "ui/ErrorBox.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -11,8 +12,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <optional>
+
 int runProgram(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFile,
-               const std::filesystem::path& contactsToAdd) {
+               const std::filesystem::path& contactsToAdd, instance::Rendezvous* laterStarts) {
     TForm1 form1({programFolder, settingsFile, contactsToAdd});
     if (form1.probeFailed()) {
         return 0;
@@ -25,6 +28,12 @@ int runProgram(const std::filesystem::path& programFolder, const std::filesystem
     // From here on a request to end is served by the loop.
     const CloseRequests closeRequests(form1, [&form1] { form1.saveWithoutClosing(); });
     form1.show();
+    std::optional<instance::OpenRequests> openRequests;
+    if (laterStarts) {
+        openRequests.emplace(*laterStarts, form1, [&form1](const std::filesystem::path& file, bool tell) {
+            form1.addContactsFrom(file, tell);
+        });
+    }
     if (!form1.contactsNotice().isEmpty()) { // once the window stands, over it
         QTimer::singleShot(0, &form1, [&form1] { ui::showInformation(&form1, form1.contactsNotice()); });
     }

@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "ContactsCommand.h"
 #include "Program.h"
+#include "instance/Rendezvous.h"
 
 #include <iostream>
 #include <string_view>
@@ -57,6 +58,12 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Window:
         break;
     }
+    // The toolkit takes the startup notification id out of the environment for its own first window.
+    const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     Application application(argc, argv);
-    return runProgram(programFolder(), defaultSettingsFile(), line.file);
+    instance::Rendezvous laterStarts(programFolder());
+    if (laterStarts.handOver({QString::fromStdString(line.file.string()), startupId})) {
+        return 0; // a window has the list, and has the request now
+    }
+    return runProgram(programFolder(), defaultSettingsFile(), line.file, &laterStarts);
 }

@@ -127,15 +127,15 @@ void TForm1::FormCreate() {
     } catch (const files::FileError&) {
         // A folder that cannot be locked (some network folders) only loses the guard against an import.
     }
-    const bool listRead = loadAddresses(); // the headings are row 0 of every table
+    listRead_ = loadAddresses(); // the headings are row 0 of every table
 
     try {
         applyViewSettings(settings::readViewSettings(places_.settingsFile));
     } catch (const std::exception& error) { // the file's own errors come with the values read
         startupErrors_ << QString::fromUtf8(error.what());
     }
-    FormResize();          // the proportions of the last run, whatever size the window has now
-    addContacts(listRead); // in the key order of the search field just read
+    FormResize();           // the proportions of the last run, whatever size the window has now
+    addContacts(listRead_); // in the key order of the search field just read
 
     // The row height before the row count: a view that gets a million rows afterwards makes them all
     // at that height, where changing it would copy its record of every row.
@@ -165,20 +165,54 @@ void TForm1::addContacts(bool listRead) {
     if (file.empty()) {
         return;
     }
-    if (!listRead) {
-        contactsNotice_ = QStringLiteral("No contacts added from %1: the address list could not be read")
-                              .arg(QString::fromStdString(file.filename().string()));
-        return;
-    }
     try {
-        const exchange::ReadResult contacts = exchange::readContactsFile(file);
-        exchange::addToList(*book_, keyColumn(), contacts);
-        contactsNotice_ = QString::fromStdString(exchange::summaryText(contacts));
+        contactsNotice_ = contactsAdded(file, listRead);
     } catch (const std::exception& error) {
         startupErrors_ << QString::fromUtf8(error.what());
     } catch (...) {
-        startupErrors_ << QStringLiteral("Unbekannter Fehler beim Lesen von %1")
-                              .arg(QString::fromStdString(file.filename().string()));
+        startupErrors_ << unknownContactsError(file);
+    }
+}
+
+// What adding the file's contacts did, for the notice; what reading it raises goes on.
+QString TForm1::contactsAdded(const std::filesystem::path& file, bool listRead) {
+    if (!listRead) {
+        return QStringLiteral("No contacts added from %1: the address list could not be read")
+            .arg(QString::fromStdString(file.filename().string()));
+    }
+    const exchange::ReadResult contacts = exchange::readContactsFile(file);
+    exchange::addToList(*book_, keyColumn(), contacts);
+    return QString::fromStdString(exchange::summaryText(contacts));
+}
+
+QString TForm1::unknownContactsError(const std::filesystem::path& file) {
+    return QStringLiteral("Unbekannter Fehler beim Lesen von %1")
+        .arg(QString::fromStdString(file.filename().string()));
+}
+
+// As at start, into the running window: the same places, the same notice. The current row number stays,
+// as after Add.
+void TForm1::addContactsFrom(const std::filesystem::path& file, bool tell) {
+    const QModelIndex current = ui_->stringgrid1->currentIndex();
+    QString notice;
+    QString failure;
+    try {
+        notice = contactsAdded(file, listRead_);
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
+    } catch (...) {
+        failure = unknownContactsError(file);
+    }
+    model_.showLoadedTable();
+    ui_->stringgrid1->setCurrentIndex(
+        model_.index(std::max(0, current.row()), std::max(0, current.column())));
+    if (!tell) {
+        return;
+    }
+    if (failure.isEmpty()) {
+        ui::showInformation(this, notice);
+    } else {
+        ui::showErrorBox(this, failure);
     }
 }
 

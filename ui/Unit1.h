@@ -52,6 +52,9 @@ public:
     const QStringList& startupErrors() const { return startupErrors_; }
     // What adding the contacts of Places::contactsToAdd did, for a notice once the window shows.
     const QString& contactsNotice() const { return contactsNotice_; }
+    // The contacts of a file opened while the window runs, added as at start, with the same notice when
+    // told to.
+    void addContactsFrom(const std::filesystem::path& file, bool tell = true);
 
     const AddressModel& model() const { return model_; }
     bool tableChanged() const { return book_->tableChanged(); }
@@ -89,6 +92,8 @@ private:
     void FormCreate();
     bool loadAddresses();
     void addContacts(bool listRead);
+    QString contactsAdded(const std::filesystem::path& file, bool listRead);
+    static QString unknownContactsError(const std::filesystem::path& file);
     void FormActivate();
     void FormCloseQuery();
     void FormResize();
@@ -129,6 +134,7 @@ private:
     int PrintFontSize = 8;
     bool probeFailed_ = false;
     bool activated_ = false;
+    bool listRead_ = false;
     QStringList startupErrors_;
     QString contactsNotice_;
     std::optional<files::FileLock> listLock_; // shared with other windows; an import waits for none
