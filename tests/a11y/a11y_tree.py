@@ -1,12 +1,9 @@
-""
-    "What a screen reader gets from the running program through AT-SPI: names, roles, descriptions and
-    key bindings of the controls and menu items,
-    the grid as a table, the entry dialog's labelled fields, the delete question,
-    the find bar's answer, and the focus walked through every control with Tab.
+"""What a screen reader gets from the running program through AT-SPI: names, roles, descriptions and
+key bindings of the controls and menu items, the grid as a table, the entry dialog's labelled fields,
+the delete question, the find bar's answer, and the focus walked through every control with Tab.
 
-    Run by run_a11y.sh,
-    which starts the X server,
-    the session bus and the program(its pid in argv[1]).Keys are typed with xdotool, as a person would; every wait is bounded and fails with what it waited for.
+Run by run_a11y.sh, which starts the X server, the session bus and the program (its pid in argv[1]).
+Keys are typed with xdotool, as a person would; every wait is bounded and fails with what it waited for.
 """
 import subprocess
 import sys
@@ -99,8 +96,7 @@ def focused(app):
         if not showing(top):
             continue
         for accessible in descendants(top):
-            state = accessible.getState()
-            if state.contains(pyatspi.STATE_FOCUSED) and accessible.getRoleName() != "panel":
+            if accessible.getState().contains(pyatspi.STATE_FOCUSED) and accessible.getRoleName() != "panel":
                 return accessible
     return None
 
@@ -125,7 +121,7 @@ subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", program
                 "windowfocus", "--sync"], check=True, timeout=WAIT_SECONDS, stdout=subprocess.DEVNULL)
 main = wait_until(lambda: window(app, "Numberwell V1.0 ", "frame"), "the main window after its first activation")
 
-#-- -- the controls of the main window -- --
+# ---- the controls of the main window ----
 search_box = find(main, "text", "Search text")
 check(search_box is not None and search_box.description == "Enter the searching text here", "the search box")
 selector = find(main, "combo box")
@@ -135,10 +131,11 @@ for name, keys in [("Add", "Alt+A"), ("Delete", "Alt+D"), ("Change", "Alt+C"), (
     button = find(main, "push button", name)
     if check(button is not None, "a button named %s" % name):
         check(button.description != "", "a description for the button %s" % name)
-        check(key_binding(button, "Press") == keys, "%s pressed by %s, not %s" % (name, keys, key_binding(button, "Press")))
+        check(key_binding(button, "Press") == keys,
+              "%s pressed by %s, not %s" % (name, keys, key_binding(button, "Press")))
 check(find(main, "push button", "Homepage").description.startswith("https://"), "the link's address")
 
-#-- -- the menus -- --
+# ---- the menus ----
 shortcuts = {"Add": "F2", "Delete": "F3", "Change": "F4", "e-mail": "F5", "Find...": "Ctrl+F",
              "Find next": "Ctrl+G", "Print list": "F8"}
 menus = children(find(main, "menu bar"))
@@ -157,7 +154,7 @@ for menu in menus:
                   "%s reached by %s, not %s" % (item.name, shortcuts[item.name], key_binding(item, "Press")))
 check(len(items) == 12, "twelve menu items, not %d" % len(items))
 
-#-- -- the grid -- --
+# ---- the grid ----
 grid = find(main, "table", "Addresses")
 if check(grid is not None, "the grid as a table named Addresses"):
     table = grid.queryTable()
@@ -170,13 +167,13 @@ if check(grid is not None, "the grid as a table named Addresses"):
           "the first record's cells, not %s" % first)
     check(table.getAccessibleAt(1, 0).name == "Zuse", "the second record's name")
 
-#-- -- the keyboard alone : Tab through the main window -- --
+# ---- the keyboard alone: Tab through the main window ----
 wait_until(lambda: focus_name(app) == ("text", "Search text"), "the search box to have the focus at start")
 walk_focus(app, [("text", "Search text"), ("combo box", "Search Name:"), ("push button", "Add"),
                  ("push button", "Delete"), ("push button", "Change"), ("push button", "e-mail"),
                  ("table", "Addresses")], "main window")
 
-#-- -- the entry dialog -- --
+# ---- the entry dialog ----
 press("F2")
 dialog = wait_until(lambda: window(app, "Add", "dialog"), "the entry dialog after F2")
 labels = ["Name", "First name", "Alias", "Address", "Tel / Fax", "e-mail", "Note"]
@@ -193,7 +190,7 @@ press("Escape")
 wait_until(lambda: window(app, "Add", "dialog") is None, "the entry dialog to close on Escape")
 wait_until(lambda: focus_name(app) == ("text", "Search text"), "the focus back in the search box")
 
-#-- -- the delete question -- --
+# ---- the delete question ----
 press("F3")
 question = wait_until(lambda: window(app, "Bestätigung"), "the delete question after F3")
 check(find(question, "label", "Really delete?") is not None, "the question's text")
@@ -202,7 +199,7 @@ check(find(question, "push button", "OK") is not None and find(question, "push b
 press("Escape")
 wait_until(lambda: window(app, "Bestätigung") is None, "the question to close on Escape")
 
-#-- -- the find bar tells its answer -- --
+# ---- the find bar tells its answer ----
 press("ctrl+f")
 wait_until(lambda: focus_name(app) == ("text", "Find:"), "the find bar's text to have the focus after Ctrl+F")
 check(find(main, "push button", "Find next") is not None, "the find bar's button")
