@@ -79,6 +79,7 @@ class SecondStartTest : public QObject {
 private slots:
     void handsTheFileToTheRunningWindow();
     void replacesTheRendezvousOfAKilledWindow();
+    void aHangingWindowDoesNotBlockTheNextStart();
     void otherFoldersAreOtherLists();
     void twoStartsAtOnceMakeOneWindow();
 };
@@ -119,6 +120,21 @@ void SecondStartTest::replacesTheRendezvousOfAKilledWindow() {
     QVERIFY(closeWindow(window));
     QCOMPARE(testsupport::readBytes(list / "Adressen.txt"),
              std::string("Berg|Anna|||||\r\nZuse|Konrad|||||\r\n"));
+}
+
+// Stopped, the window cannot answer: the next start waits a few seconds for it, then takes its place.
+void SecondStartTest::aHangingWindowDoesNotBlockTheNextStart() {
+    Desktop desktop;
+    const fs::path list = desktop.copy("p", "");
+    QProcess& hanging = desktop.start(list);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.sockets(), std::size_t{1}, 10000);
+    ::kill(static_cast<pid_t>(hanging.processId()), SIGSTOP);
+    QProcess& window = desktop.start(list);
+    QVERIFY(!window.waitForFinished(8000));
+    QProcess& later = desktop.start(list);
+    QVERIFY(later.waitForFinished(10000));
+    QCOMPARE(later.exitCode(), 0);
+    ::kill(static_cast<pid_t>(hanging.processId()), SIGCONT);
 }
 
 void SecondStartTest::otherFoldersAreOtherLists() {
