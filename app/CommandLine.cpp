@@ -25,7 +25,7 @@ bool among(std::span<const std::string_view> names, std::string_view name) {
 }
 
 std::string argumentText(const OptionRow& option) {
-    return std::string(option.name) + (option.takes == OptionRow::Takes::File ? " FILE" : "");
+    return std::string(option.name) + (option.arguments.empty() ? "" : " ") + std::string(option.arguments);
 }
 
 CommandLine wrong(std::string why) {

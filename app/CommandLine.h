@@ -16,22 +16,23 @@ struct CommandLine {
     std::string error;          // what is wrong with the arguments, for standard error
 };
 
-// One row a option: the parser reads it, and the usage text is made of it.
+// One row an option: the parser reads it, and the usage text is made of it.
 struct OptionRow {
     enum class Takes { Nothing, File };
     std::string_view name;
+    std::string_view arguments; // as the usage shows them
     Takes takes;
     std::string_view help;
     CommandLine::Action action;
 };
 
 inline constexpr std::array<OptionRow, 4> Options = {{
-    {"--import", OptionRow::Takes::File,
+    {"--import", "FILE", OptionRow::Takes::File,
      "add the contacts of FILE (vCard or CSV) to the list, without a window", CommandLine::Action::Import},
-    {"--export", OptionRow::Takes::File,
+    {"--export", "FILE", OptionRow::Takes::File,
      "write the whole list to FILE: vCard, or CSV for a name ending in .csv", CommandLine::Action::Export},
-    {"--help", OptionRow::Takes::Nothing, "show this help and end", CommandLine::Action::Help},
-    {"--version", OptionRow::Takes::Nothing, "show the version and end", CommandLine::Action::Version},
+    {"--help", "", OptionRow::Takes::Nothing, "show this help and end", CommandLine::Action::Help},
+    {"--version", "", OptionRow::Takes::Nothing, "show the version and end", CommandLine::Action::Version},
 }};
 
 inline constexpr std::string_view VersionText = "numberwell 1.0";

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev libxcb1-dev
     fonts-liberation fontconfig
 )
 if [ "${1:-build}" = test ]; then
