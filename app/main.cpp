@@ -26,7 +26,7 @@ CommandLine commandLine(int argc, char** argv) {
 
 // Once the application object exists.
 int runCommand(const CommandLine& line) {
-    const ListPlaces places{programFolder(), defaultSettingsFile()};
+    const session::Places places{programFolder(), defaultSettingsFile()};
     if (line.action == CommandLine::Action::Import) {
         return importContacts(places, line.file, std::cout, std::cerr);
     }
@@ -65,5 +65,5 @@ int main(int argc, char** argv) {
     if (laterStarts.handOver({QString::fromStdString(line.file.string()), startupId})) {
         return 0; // a window has the list, and has the request now
     }
-    return runProgram(programFolder(), defaultSettingsFile(), line.file, &laterStarts);
+    return runProgram({programFolder(), defaultSettingsFile()}, line.file, &laterStarts);
 }

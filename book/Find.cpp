@@ -3,6 +3,7 @@
 #include "CodePage.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -35,6 +36,15 @@ Bytes16 bytes16At(const char* bytes) {
     Bytes16 loaded;
     std::memcpy(&loaded, bytes, sizeof loaded);
     return loaded;
+}
+
+// A record's line without its line end.
+std::string_view lineText(const AddressTable& table, AddressTable::Reference line) {
+    const std::array<AddressTable::Buffer, 2> buffers = table.buffers();
+    const AddressTable::Buffer& buffer = line >= buffers[1].first ? buffers[1] : buffers[0];
+    const char* const begin = buffer.bytes.data() + (line - buffer.first);
+    return {begin,
+            static_cast<std::size_t>(lineEnd(begin, buffer.bytes.data() + buffer.bytes.size()) - begin)};
 }
 
 void spend(std::size_t& budget, std::size_t bytes) {
@@ -72,10 +82,10 @@ bool RecordFinder::advance(const AddressTable& table, std::size_t budget) {
             lookNear(table, budget);
             break;
         case Phase::ScanRead:
-            scan(*table.read_, 0, budget);
+            scan(table.buffers()[0], budget);
             break;
         case Phase::ScanEdited:
-            scan(table.edited_, AddressTable::EditedLine, budget);
+            scan(table.buffers()[1], budget);
             break;
         case Phase::Walk:
             walk(table, budget);
@@ -143,13 +153,11 @@ bool RecordFinder::lineMatches(std::string_view line) const {
 }
 
 void RecordFinder::lookNear(const AddressTable& table, std::size_t& budget) {
-    const std::size_t records = table.rows_.size();
+    const std::size_t records = static_cast<std::size_t>(table.recordCount());
     const std::size_t near = std::min(records, NearRecords);
     const std::size_t start = startRecord(records);
     for (; done_ < near && budget > 0; ++done_) {
-        const AddressTable::Line text = table.line(table.rows_[(start + done_) % records]);
-        const std::string_view line(text.begin,
-                                    static_cast<std::size_t>(lineEnd(text.begin, text.limit) - text.begin));
+        const std::string_view line = lineText(table, table.references()[(start + done_) % records]);
         spend(budget, line.size() + 1);
         if (lineMatches(line)) {
             finish(table, done_);
@@ -164,10 +172,10 @@ void RecordFinder::lookNear(const AddressTable& table, std::size_t& budget) {
 
 // Notes every line of the buffer that holds the text in one of its fields, whether a row still shows
 // it or not: the walk asks only about the rows' own lines.
-void RecordFinder::scan(std::string_view buffer, RowRef refBase, std::size_t& budget) {
-    const char* const begin = buffer.data();
-    const char* const limit = begin + buffer.size();
-    const std::size_t slice = std::min(budget, buffer.size() - done_);
+void RecordFinder::scan(AddressTable::Buffer buffer, std::size_t& budget) {
+    const char* const begin = buffer.bytes.data();
+    const char* const limit = begin + buffer.bytes.size();
+    const std::size_t slice = std::min(budget, buffer.bytes.size() - done_);
     spend(budget, slice);
     const char* from = begin + done_;
     const char* const to = from + slice;
@@ -185,7 +193,7 @@ void RecordFinder::scan(std::string_view buffer, RowRef refBase, std::size_t& bu
             ++lineStart;
         }
         if (match >= lineStart && inRecordFields(lineStart, match)) {
-            const RowRef ref = refBase | static_cast<RowRef>(lineStart - begin);
+            const Reference ref = buffer.first + static_cast<Reference>(lineStart - begin);
             if (lines_.empty() || lines_.back() != ref) {
                 lines_.push_back(ref);
             }
@@ -193,7 +201,7 @@ void RecordFinder::scan(std::string_view buffer, RowRef refBase, std::size_t& bu
         from = lineEnd(match, limit); // the rest of this line adds nothing
     }
     done_ = static_cast<std::size_t>(from - begin);
-    if (done_ >= buffer.size()) {
+    if (done_ >= buffer.bytes.size()) {
         done_ = 0;
         if (phase_ == Phase::ScanRead) {
             phase_ = Phase::ScanEdited;
@@ -205,11 +213,11 @@ void RecordFinder::scan(std::string_view buffer, RowRef refBase, std::size_t& bu
 }
 
 void RecordFinder::walk(const AddressTable& table, std::size_t& budget) {
-    const std::size_t records = table.rows_.size();
+    const std::size_t records = static_cast<std::size_t>(table.recordCount());
     const std::size_t start = startRecord(records);
     for (; done_ < records && budget > 0; ++done_) {
         spend(budget, BytesPerRowVisited);
-        if (std::binary_search(lines_.begin(), lines_.end(), table.rows_[(start + done_) % records])) {
+        if (std::binary_search(lines_.begin(), lines_.end(), table.references()[(start + done_) % records])) {
             finish(table, done_);
             return;
         }
@@ -225,7 +233,7 @@ std::size_t RecordFinder::startRecord(std::size_t records) const {
 }
 
 void RecordFinder::finish(const AddressTable& table, std::size_t offset) {
-    const std::size_t records = table.rows_.size();
+    const std::size_t records = static_cast<std::size_t>(table.recordCount());
     const std::size_t passed = std::min(static_cast<std::size_t>(after_ + 1), records) + offset;
     found_ = FoundRecord{static_cast<int>(passed % records), passed >= records};
     phase_ = Phase::Done;

@@ -34,7 +34,7 @@ public:
     const std::optional<FoundRecord>& found() const { return found_; }
 
 private:
-    using RowRef = std::uint32_t;
+    using Reference = AddressTable::Reference;
     enum class Phase { Near, ScanRead, ScanEdited, Walk, Done };
 
     struct ByteFilter {
@@ -47,7 +47,7 @@ private:
     bool matchesAt(const char* start, const char* limit) const;
     bool lineMatches(std::string_view line) const;
     void lookNear(const AddressTable& table, std::size_t& budget);
-    void scan(std::string_view buffer, RowRef refBase, std::size_t& budget);
+    void scan(AddressTable::Buffer buffer, std::size_t& budget);
     void walk(const AddressTable& table, std::size_t& budget);
     std::size_t startRecord(std::size_t records) const;
     void finish(const AddressTable& table, std::size_t offset);
@@ -57,8 +57,8 @@ private:
     ByteFilter last_{};
     int after_;
     Phase phase_ = Phase::Near;
-    std::size_t done_ = 0;      // records looked at, or bytes of the buffer scanned
-    std::vector<RowRef> lines_; // lines that hold the text, in buffer order
+    std::size_t done_ = 0;         // records looked at, or bytes of the buffer scanned
+    std::vector<Reference> lines_; // lines that hold the text, in buffer order
     std::optional<FoundRecord> found_;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Descriptor.h"
+#include "FileStatus.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -20,12 +21,18 @@ public:
     // Drops everything after the first `size` bytes, on the disk.
     void truncate(std::uint64_t size);
     std::uint64_t size() const { return size_; }
+    FileStatus status() const;
+
+    // An exclusive advisory lock on the file, held while it is open; false when another holds one.
+    bool tryLock();
 
     const std::filesystem::path& path() const { return file_; }
 
 private:
+    Descriptor openForWriting() const;
+
     std::filesystem::path file_;
-    Descriptor descriptor_;
+    Descriptor descriptor_; // read-only: the lock and the file's identity
     std::uint64_t size_ = 0;
 };
 

@@ -16,19 +16,14 @@ using book::findRecord;
 using book::FoundRecord;
 using book::Record;
 
-// Table rows are counted from 1 here; the search counts records from 0.
-std::optional<FoundRecord> findAfterRow(const AddressTable& table, std::string_view text, int row) {
-    return findRecord(table, text, row - 1);
-}
-
 // The search as the words say it, field by field.
 std::optional<FoundRecord> findByFields(const AddressTable& table, std::string_view text, int after) {
     const std::string needle = book::upperCase(text);
-    const int records = table.rowCount() - 1;
+    const int records = table.recordCount();
     for (int offset = 0; offset < records && !needle.empty(); ++offset) {
         const int record = (after + 1 + offset) % records;
         for (int column = 0; column < book::ColumnCount; ++column) {
-            if (book::upperCase(table.cell(column, record + 1)).find(needle) != std::string::npos) {
+            if (book::upperCase(table.cell(column, record)).find(needle) != std::string::npos) {
                 return FoundRecord{record, after + 1 + offset >= records};
             }
         }
@@ -50,39 +45,39 @@ const AddressTable Small = testsupport::tableOf({
 });
 
 TEST(FindTest, AnywhereInAnyFieldCaseIgnoredByTheCodePage) {
-    expectFound(findAfterRow(Small, "trier", 0), 0, false);     // within the address
-    expectFound(findAfterRow(Small, "TRIER", 1), 1, false);     // in the note of the next
-    expectFound(findAfterRow(Small, "M\xdcLLER", 0), 1, false); // the code page's capital umlaut
-    expectFound(findAfterRow(Small, "k\xf6ln", 0), 1, false);
-    expectFound(findAfterRow(Small, "@EXAMPLE", 0), 0, false);
-    expectFound(findAfterRow(Small, "rad", 0), 3, false);
+    expectFound(findRecord(Small, "trier", -1), 0, false);     // within the address
+    expectFound(findRecord(Small, "TRIER", 0), 1, false);      // in the note of the next
+    expectFound(findRecord(Small, "M\xdcLLER", -1), 1, false); // the code page's capital umlaut
+    expectFound(findRecord(Small, "k\xf6ln", -1), 1, false);
+    expectFound(findRecord(Small, "@EXAMPLE", -1), 0, false);
+    expectFound(findRecord(Small, "rad", -1), 3, false);
 }
 
 TEST(FindTest, FromTheRecordAfterTheCurrentOneWrappingAtTheEnd) {
-    expectFound(findAfterRow(Small, "4711", 1), 2, false);
-    expectFound(findAfterRow(Small, "4711", 3), 0, true);
-    expectFound(findAfterRow(Small, "Zuse", 4), 3, true);  // only the current one holds it: found again
-    expectFound(findAfterRow(Small, "Adams", 4), 0, true); // from the last on to the first
+    expectFound(findRecord(Small, "4711", 0), 2, false);
+    expectFound(findRecord(Small, "4711", 2), 0, true);
+    expectFound(findRecord(Small, "Zuse", 3), 3, true);  // only the current one holds it: found again
+    expectFound(findRecord(Small, "Adams", 3), 0, true); // from the last on to the first
 }
 
 TEST(FindTest, NothingSpansTwoFieldsOrAFieldTheTableIgnores) {
-    EXPECT_FALSE(findAfterRow(Small, "Anna|Berg", 0));
-    EXPECT_FALSE(findAfterRow(Small, "ZoeB", 0));
-    EXPECT_FALSE(findAfterRow(Small, "", 0));
-    EXPECT_FALSE(findAfterRow(Small, "Kiel", 1));
+    EXPECT_FALSE(findRecord(Small, "Anna|Berg", -1));
+    EXPECT_FALSE(findRecord(Small, "ZoeB", -1));
+    EXPECT_FALSE(findRecord(Small, "", -1));
+    EXPECT_FALSE(findRecord(Small, "Kiel", 0));
     const AddressTable extra("Adams|Bea|||||Note|Kiel\r\nBerg||||||\r\n");
-    EXPECT_FALSE(findAfterRow(extra, "Kiel", 0));
-    expectFound(findAfterRow(extra, "note", 0), 0, false);
+    EXPECT_FALSE(findRecord(extra, "Kiel", -1));
+    expectFound(findRecord(extra, "note", -1), 0, false);
 }
 
 TEST(FindTest, LongCellsAndOddLineEnds) {
     std::string longNote(3'000'000, 'x');
     longNote += "Trier";
     const AddressTable table("Adams||||||" + longNote + "\r\nBerg|a\nTrier|||||\nZ\rZuse||||||");
-    expectFound(findAfterRow(table, "xtrier", 0), 0, false);
-    expectFound(findAfterRow(table, "trier", 1), 1, false); // a lone LF is a byte of its field
-    expectFound(findAfterRow(table, "zuse", 2), 2, false);
-    EXPECT_FALSE(findAfterRow(table, "ZZ", 0));
+    expectFound(findRecord(table, "xtrier", -1), 0, false);
+    expectFound(findRecord(table, "trier", 0), 1, false); // a lone LF is a byte of its field
+    expectFound(findRecord(table, "zuse", 1), 2, false);
+    EXPECT_FALSE(findRecord(table, "ZZ", -1));
 }
 
 // More records than are looked at one by one, sorted so that lines lie scattered, some changed (their
