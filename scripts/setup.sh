@@ -15,7 +15,7 @@ if [ "${1:-build}" = test ]; then
         xvfb xauth xdotool x11-utils openbox x11-session-utils x11-xserver-utils
         cups-daemon cups-client cups-filters printer-driver-cups-pdf poppler-utils
         desktop-file-utils appstream man-db
-        at-spi2-core python3-pyatspi dbus dbus-x11
+        at-spi2-core python3-pyatspi dbus
     )
 fi
 
