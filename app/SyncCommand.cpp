@@ -20,12 +20,13 @@ int failed(std::ostream& err, const QString& what) {
 // Nothing is asked on the command line: every question is answered by the options, and a "no" says why.
 class CommandLineAnswers : public synchronise::Questions {
 public:
-    CommandLineAnswers(bool force, int keyColumn) : force_(force), keyColumn_(keyColumn) {}
+    CommandLineAnswers(const CommandLine& line, int keyColumn)
+        : force_(line.force), passwordGiven_(line.passwordFromStdin), keyColumn_(keyColumn) {}
 
     const QString& refusal() const { return refusal_; }
 
     std::optional<QString> password(const carddav::Account&, const QString& why) override {
-        refusal_ = why + QStringLiteral(" Give the password with --password-stdin");
+        refusal_ = passwordGiven_ ? why : why + QStringLiteral(" Give the password with --password-stdin");
         return std::nullopt;
     }
 
@@ -68,6 +69,7 @@ public:
 
 private:
     bool force_;
+    bool passwordGiven_;
     int keyColumn_;
     QString refusal_;
 };
@@ -139,7 +141,7 @@ int synchroniseList(const session::Places& places, const CommandLine& line, std:
             return failed(err, QStringLiteral("no address book to synchronise with yet: give its URL, as in "
                                               "numberwell --sync https://dav.example.org/ --user NAME"));
         }
-        CommandLineAnswers answers(line.force, session::ListSession::keyColumnOf(list.readViewSettings()));
+        CommandLineAnswers answers(line, session::ListSession::keyColumnOf(list.readViewSettings()));
         synchronise::SyncJob job(list, answers);
         synchronise::Outcome outcome;
         QEventLoop loop;
