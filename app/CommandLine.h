@@ -41,7 +41,7 @@ inline constexpr std::array<OptionRow, 8> Options = {{
     {"--export", "FILE", OptionRow::Takes::File,
      "write the whole list to FILE: vCard, or CSV for a name ending in .csv", CommandLine::Action::Export},
     {"--sync", "[URL]", OptionRow::Takes::OptionalUrl,
-     "synchronise the list with the CardDAV address book at URL (the last one when left out)",
+     "synchronise with the CardDAV address book at URL, or the last one",
      CommandLine::Action::Sync},
     {"--user", "NAME", OptionRow::Takes::Name, "with --sync: the user name on the server",
      CommandLine::Action::Sync, &CommandLine::user},

@@ -2,6 +2,14 @@
 
 namespace synchronise {
 
+namespace {
+
+// Additions go in a few hundred at a time: each run is one entry of the journal, which it encodes whole,
+// and one step of the event loop.
+constexpr std::size_t AdditionsAtOnce = 250;
+
+} // namespace
+
 int firstRecordEqualTo(const book::AddressTable& table, const book::Record& record) {
     const int count = table.recordCount();
     for (int index = 0; index < count; ++index) {
@@ -43,7 +51,9 @@ bool ListUpdate::mayAdd(std::size_t index) const {
 
 void ListUpdate::addRun(int keyColumn) {
     std::vector<book::Record> records;
-    for (; next_ < changes_.size() && changes_[next_].kind == cardsync::LocalChange::Kind::Add; ++next_) {
+    for (; next_ < changes_.size() && changes_[next_].kind == cardsync::LocalChange::Kind::Add &&
+           records.size() < AdditionsAtOnce;
+         ++next_) {
         if (mayAdd(next_)) {
             records.push_back(std::move(changes_[next_].to));
             applied_[next_] = true; // should the addition fail, the sync fails with it

@@ -12,7 +12,7 @@ namespace synchronise {
 // The sync's changes made on the list through the session, in their order, so that each is in the crash
 // journal before the sync goes on. Change and Remove act on the first record equal to the one they name
 // and are skipped where there is none (the user changed or deleted it meanwhile); a conflict copy is
-// added only when the change it belongs to was made. A run of additions goes in at once.
+// added only when the change it belongs to was made. Additions in a row go in together.
 //
 // A list that is only the example record shown where there is no "Adressen.txt" yet, untouched by the
 // user, is no list of the user's: the records that arrive replace it.
