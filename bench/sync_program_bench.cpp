@@ -4,11 +4,10 @@
 // there). Wall time of the whole process, peak resident memory from the system. Then the window: the
 // longest stretch without event dispatch while its first sync of the 10,000 cards runs.
 #include "StallMeter.h"
-#include "carddav/Client.h"
+#include "TenThousandCards.h"
 #include "session/ListSession.h"
 #include "sync/CardPatch.h"
 #include "synchronise/SyncJob.h"
-#include "tests/support/DavServer.h"
 #include "ui/Unit1.h"
 
 #include <benchmark/benchmark.h>
@@ -30,63 +29,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int Cards = 10'000;
-
-std::string vcard(int i) {
-    const std::string n = std::to_string(i);
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:card-" + n + "\r\nFN:Vorname" + n + " Nachname" + n +
-           "\r\nN:Nachname" + n + ";Vorname" + n + ";;;\r\nNICKNAME:Spitz" + n + "\r\nTEL;TYPE=HOME:+49 30 " +
-           n + "\r\nTEL;TYPE=FAX:+49 30 9" + n + "\r\nEMAIL:person" + n +
-           "@example.org\r\nADR;TYPE=HOME:;;Hauptstra\xc3\x9f" + "e " + n +
-           ";Berlin;;10115;Deutschland\r\nNOTE:Notiz " + n + "\r\nEND:VCARD\r\n";
-}
-
-testsupport::DavServer& server() {
-    static const std::unique_ptr<testsupport::DavServer> running = [] {
-        testsupport::DavServer::Options options;
-        for (int i = 0; i < Cards; ++i) {
-            options.cards.push_back({"card-" + std::to_string(i) + ".vcf", vcard(i)});
-        }
-        return testsupport::DavServer::start(testsupport::DavServer::Kind::Radicale, options);
-    }();
-    return *running;
-}
-
-carddav::Account account() {
-    return {server().root(), server().user(), server().addressBook(), {}, false};
-}
-
-cardsync::Response send(carddav::Client& client, cardsync::Request request) {
-    cardsync::Response response;
-    QString failure;
-    QEventLoop loop;
-    QObject::connect(&client, &carddav::Client::finished, &loop, [&](const cardsync::Response& answer) {
-        response = answer;
-        loop.quit();
-    });
-    QObject::connect(&client, &carddav::Client::failed, &loop, [&](const carddav::Failure& failed) {
-        failure = failed.message;
-        loop.quit();
-    });
-    client.start(std::move(request));
-    loop.exec();
-    if (!failure.isEmpty()) {
-        throw std::runtime_error(failure.toStdString());
-    }
-    return response;
-}
-
-// Radicale reads and hashes every card at its first listing after its start: its cost once, before the
-// measuring, for both.
-void warmUp() {
-    static const bool done = [] {
-        carddav::Client client(account(), server().password());
-        client.setTimeout(std::chrono::minutes(10));
-        send(client, {});
-        return true;
-    }();
-    (void)done;
-}
+using benchcards::account;
+using benchcards::send;
+using benchcards::server;
 
 // Another client changes a card there: its telephone number.
 void changeCardThere(int card, int round) {
@@ -215,7 +160,6 @@ private:
 
 // Arg 0: numberwell --sync; 1: vdirsyncer.
 void BM_FirstSyncOf10000Cards(benchmark::State& state) {
-    warmUp();
     Finished last;
     for (auto _ : state) {
         state.PauseTiming();
@@ -229,7 +173,6 @@ void BM_FirstSyncOf10000Cards(benchmark::State& state) {
 BENCHMARK(BM_FirstSyncOf10000Cards)->Arg(0)->Arg(1)->Iterations(2)->UseManualTime()->Unit(benchmark::kSecond);
 
 void BM_OneChangeOnEachSide(benchmark::State& state) {
-    warmUp();
     const Device device(state.range(0) == 1);
     device.sync();
     int round = 0;
@@ -265,7 +208,6 @@ public:
 
 // The real window over an empty list while the 10,000 cards arrive through the model.
 void BM_LongestStallDuringWindowSync(benchmark::State& state) {
-    warmUp();
     double longestMs = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -1,27 +1,14 @@
 #include "EngineThread.h"
 
-#include "book/AddressBook.h"
-#include "files/FileError.h"
+#include "FailureText.h"
+
 #include "sync/StateStore.h"
 
-#include <exception>
 #include <optional>
 
 namespace synchronise {
 
 namespace {
-
-QString describeFailure(const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const files::FileError& error) {
-        return QString::fromUtf8(book::toIoError(error).what());
-    } catch (const std::exception& error) {
-        return QString::fromUtf8(error.what());
-    } catch (...) {
-    }
-    return QStringLiteral("The sync failed for an unknown reason");
-}
 
 std::vector<book::Record> recordsOf(const book::AddressTable& table) {
     std::vector<book::Record> records;
@@ -67,7 +54,7 @@ template <typename Step> void EngineThread::onWorker(Step step) {
         } catch (...) {
             worker_->drop();
             tell(generation,
-                 [this, message = describeFailure(std::current_exception())] { emit failed(message); });
+                 [this, message = failureText(std::current_exception())] { emit failed(message); });
         }
     });
 }

@@ -1,9 +1,9 @@
 #include "SyncJob.h"
 
+#include "FailureText.h"
+
 #include "book/AddressBook.h"
 #include "carddav/Href.h"
-#include "files/FileError.h"
-#include "settings/SettingsKey.h"
 #include "sync/StateStore.h"
 
 #include <chrono>
@@ -25,18 +25,6 @@ template <typename Object> void dispose(std::unique_ptr<Object>& object) {
         object->disconnect();
         object.release()->deleteLater();
     }
-}
-
-QString describe(const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const files::FileError& error) {
-        return QString::fromUtf8(book::toIoError(error).what());
-    } catch (const std::exception& error) {
-        return QString::fromUtf8(error.what());
-    } catch (...) {
-    }
-    return QStringLiteral("The sync failed for an unknown reason");
 }
 
 } // namespace
@@ -72,7 +60,7 @@ template <typename Work> void SyncJob::atEdge(Work&& work) noexcept {
     try {
         work();
     } catch (...) {
-        end(Outcome::Kind::Failed, describe(std::current_exception()));
+        end(Outcome::Kind::Failed, failureText(std::current_exception()));
     }
 }
 
@@ -297,38 +285,35 @@ void SyncJob::failed(const carddav::Failure& failure, Retry retry) {
             return;
         }
         break;
-    case Kind::UntrustedCertificate: {
-        const bool accepted = questions_.acceptCertificate(account_, failure);
-        if (!stillCurrent(generation)) {
-            return;
-        }
-        if (!accepted) {
-            end(Outcome::Kind::Stopped);
-            return;
-        }
-        account_.pinnedFingerprint = failure.fingerprint;
-        saveAccount();
-        (this->*retry)();
+    case Kind::UntrustedCertificate:
+        retryWhen(
+            questions_.acceptCertificate(account_, failure), generation,
+            [&] { account_.pinnedFingerprint = failure.fingerprint; }, retry);
         return;
-    }
-    case Kind::PlainHttp: {
-        const bool allowed = questions_.allowPlainHttp(account_, failure);
-        if (!stillCurrent(generation)) {
-            return;
-        }
-        if (!allowed) {
-            end(Outcome::Kind::Stopped);
-            return;
-        }
-        account_.plainHttpConfirmed = true;
-        saveAccount();
-        (this->*retry)();
+    case Kind::PlainHttp:
+        retryWhen(
+            questions_.allowPlainHttp(account_, failure), generation,
+            [this] { account_.plainHttpConfirmed = true; }, retry);
         return;
-    }
     default:
         break;
     }
     end(Outcome::Kind::Failed, failure.message);
+}
+
+// The user's yes changes the account, which is stored at once, and the step starts again.
+template <typename Change>
+void SyncJob::retryWhen(bool yes, std::uint64_t generation, Change changeAccount, Retry retry) {
+    if (!stillCurrent(generation)) {
+        return;
+    }
+    if (!yes) {
+        end(Outcome::Kind::Stopped);
+        return;
+    }
+    changeAccount();
+    saveAccount();
+    (this->*retry)();
 }
 
 void SyncJob::end(Outcome::Kind kind, const QString& text) {

@@ -74,6 +74,8 @@ private:
     void finish(const cardsync::Summary& summary);
     void keepPassword(const QString& summary);
     void failed(const carddav::Failure& failure, Retry retry);
+    template <typename Change>
+    void retryWhen(bool yes, std::uint64_t generation, Change changeAccount, Retry retry);
     void saveAccount();
     void end(Outcome::Kind kind, const QString& text = {});
 
