@@ -20,11 +20,12 @@ namespace {
 #if QT_CONFIG(xcb)
 // Nothing where the window manager sets no extents, or where this is no X server.
 std::optional<QMargins> frameExtents(const QWidget& window) {
+    // The offscreen platform answers for X11 too, without a connection.
     const auto* const x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr) {
+    xcb_connection_t* const connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr || QGuiApplication::platformName() != QStringLiteral("xcb")) {
         return std::nullopt;
     }
-    xcb_connection_t* const connection = x11->connection();
     static constexpr char Name[] = "_NET_FRAME_EXTENTS";
     const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, std::strlen(Name), Name), nullptr),
