@@ -3,13 +3,14 @@
 #include "KeyOrder.h"
 #include "Sort.h"
 #include "files/FileError.h"
+#include "files/FileStatus.h"
 #include "files/FolderEntries.h"
+#include "files/LocalTime.h"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <unistd.h>
 
 namespace book {
 
@@ -96,7 +97,7 @@ void AddressBook::load() {
 std::optional<std::string> AddressBook::save() {
     try {
         // A write-protected file stays protected, as when it was written in place.
-        if (::access(path_.c_str(), W_OK) != 0 && errno == EACCES) {
+        if (files::isWriteProtected(path_)) {
             throw files::FileError(EACCES, path_);
         }
         files::ReplacementFile replacement(path_);
@@ -145,9 +146,7 @@ bool AddressBook::diskHoldsAnotherVersion() const {
 // A hard link costs nothing and keeps even a file we may not read; a copy serves where links are not
 // possible.
 std::string AddressBook::keepDiskVersion() const {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
+    const std::tm local = files::localTime(std::time(nullptr));
     for (int attempt = 1;; ++attempt) {
         const std::string name = keptCopyName(local, attempt);
         const std::filesystem::path kept = folder_ / name;

@@ -10,7 +10,8 @@ namespace files {
 
 // A file that only grows at its end, for a journal: every addition is on the disk before append()
 // returns. A missing file is created with the user's umask, and its folder synced so that the new name
-// survives a crash too.
+// survives a crash too. On Windows others may read or remove the file while it is open here, but
+// readFile() cannot: a reader there shuts out writers, this one included.
 class AppendFile {
 public:
     explicit AppendFile(std::filesystem::path file);

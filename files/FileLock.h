@@ -7,8 +7,10 @@
 
 namespace files {
 
-// An advisory lock (flock) on a file or a folder, held while the object lives and given back when the
-// process ends in any way. Shared locks go together; an exclusive one stands alone.
+// A lock on a file or a folder, held while the object lives and given back when the process ends in any
+// way. Shared locks go together; an exclusive one stands alone. On POSIX an advisory flock(); on Windows
+// LockFileEx, which also keeps others from reading a locked file, and which locks a folder through the
+// hidden file ".numberwell.lock" in it.
 class FileLock {
 public:
     enum class Kind { Shared, Exclusive };

@@ -1,7 +1,7 @@
-#include "AppendFile.h"
+#include "files/AppendFile.h"
 
-#include "FileError.h"
-#include "FolderEntries.h"
+#include "files/FileError.h"
+#include "files/FolderEntries.h"
 
 #include <cerrno>
 #include <fcntl.h>
