@@ -39,6 +39,9 @@ public:
     const std::filesystem::path& target() const { return target_; }
 
 private:
+    void takeOverAttributes(); // from the file it replaces, where the system has any
+    void discardTemporary();
+
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     Descriptor descriptor_;

@@ -14,45 +14,23 @@
 
 namespace files {
 
-namespace {
-
 // The old file's mode, owner and group go to its replacement; its owner can always read and write it,
 // so that what was saved can be read back. Only root may give a file away, and a user only to groups of
 // their own: what cannot be set stays the user's, as for a new file.
-void takeOverAttributes(const Descriptor& descriptor, const std::filesystem::path& target) {
+void ReplacementFile::takeOverAttributes() {
     struct stat old {};
-    if (::stat(target.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) {
+    if (::stat(target_.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) {
         return; // a new file keeps what the umask gave it
     }
-    if (::fchown(descriptor.get(), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
-        throwLastError(target);
+    if (::fchown(descriptor_.get(), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
+        throwLastError(target_);
     }
-    if (::fchmod(descriptor.get(), (old.st_mode & 07777) | S_IRUSR | S_IWUSR) != 0) {
-        throwLastError(target);
-    }
-}
-
-} // namespace
-
-ReplacementFile::ReplacementFile(std::filesystem::path target) : target_(std::move(target)) {
-    const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
-    try {
-        std::filesystem::path prefix = ".";
-        prefix += target_.filename();
-        prefix += ".";
-        CreatedFile created = createUniquelyNamed(folder, prefix, ".tmp");
-        temporary_ = std::move(created.path);
-        descriptor_ = std::move(created.descriptor);
-        takeOverAttributes(descriptor_, target_);
-    } catch (const FileError& error) {
-        if (!temporary_.empty()) {
-            ::unlink(temporary_.c_str());
-        }
-        throw FileError(error.code().value(), target_); // the user knows the file, not our temporary name
+    if (::fchmod(descriptor_.get(), (old.st_mode & 07777) | S_IRUSR | S_IWUSR) != 0) {
+        throwLastError(target_);
     }
 }
 
-ReplacementFile::~ReplacementFile() {
+void ReplacementFile::discardTemporary() {
     if (!temporary_.empty()) {
         ::unlink(temporary_.c_str());
     }

@@ -54,6 +54,10 @@ int errnoOf(DWORD error) {
     }
 }
 
+bool meansNoFile(DWORD error) {
+    return errnoOf(error) == ENOENT || errnoOf(error) == ENOTDIR;
+}
+
 void throwWindowsError(DWORD error, const std::filesystem::path& file) {
     throw FileError(errnoOf(error), file);
 }

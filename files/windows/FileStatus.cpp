@@ -46,7 +46,7 @@ std::optional<FileStatus> statusOf(const std::filesystem::path& file) {
         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!descriptor.isOpen()) {
         const DWORD error = ::GetLastError();
-        if (errnoOf(error) == ENOENT || errnoOf(error) == ENOTDIR) {
+        if (meansNoFile(error)) {
             return std::nullopt;
         }
         throwWindowsError(error, file);

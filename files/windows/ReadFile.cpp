@@ -45,7 +45,7 @@ std::optional<FileContents> readFile(const std::filesystem::path& file) {
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!descriptor.isOpen()) {
         const DWORD error = ::GetLastError();
-        if (errnoOf(error) == ENOENT || errnoOf(error) == ENOTDIR) {
+        if (meansNoFile(error)) {
             return std::nullopt;
         }
         throwOpenError(error, file);

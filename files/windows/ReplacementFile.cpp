@@ -1,10 +1,10 @@
 #include "files/ReplacementFile.h"
 
 #include "files/FileError.h"
-#include "files/FolderEntries.h"
 #include "files/windows/Win32.h"
 
 #include <cerrno>
+#include <string>
 
 namespace files {
 
@@ -16,22 +16,11 @@ constexpr std::size_t WriteSize = std::size_t{1} << 20;
 
 } // namespace
 
-// The old file's attributes stay with it: the new version gets what the folder gives every new file.
-ReplacementFile::ReplacementFile(std::filesystem::path target) : target_(std::move(target)) {
-    const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
-    try {
-        std::filesystem::path prefix = ".";
-        prefix += target_.filename();
-        prefix += ".";
-        CreatedFile created = createUniquelyNamed(folder, prefix, ".tmp");
-        temporary_ = std::move(created.path);
-        descriptor_ = std::move(created.descriptor);
-    } catch (const FileError& error) {
-        throw FileError(error.code().value(), target_); // the user knows the file, not our temporary name
-    }
-}
+// The old file's attributes and permissions stay with it: the new version gets what the folder gives
+// every new file.
+void ReplacementFile::takeOverAttributes() {}
 
-ReplacementFile::~ReplacementFile() {
+void ReplacementFile::discardTemporary() {
     if (!temporary_.empty()) {
         descriptor_ = Descriptor(); // Windows removes no file that is still open
         ::DeleteFileW(temporary_.c_str());

@@ -24,6 +24,8 @@ inline HANDLE handleOf(const Descriptor& descriptor) {
 
 // The errno number for a Windows error, so that the error box reads as it does on POSIX.
 int errnoOf(DWORD error);
+// Whether the error says there is no file of that name (ENOENT or ENOTDIR, as on POSIX).
+bool meansNoFile(DWORD error);
 [[noreturn]] void throwWindowsError(DWORD error, const std::filesystem::path& file);
 // For a file that could not be opened: Windows answers a folder in its place with "access denied",
 // POSIX with EISDIR, which tells the user more.
