@@ -14,11 +14,14 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setWindowIcon(icon);
 }
 
+// The last resort: every handler of ours catches at its edge, but the toolkit's own code may raise too.
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
         ui::showErrorBox(activeWindow(), QString::fromUtf8(error.what()));
+    } catch (...) {
+        ui::showErrorBox(activeWindow(), QStringLiteral("Unbekannter Fehler"));
     }
     return true;
 }

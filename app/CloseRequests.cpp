@@ -32,16 +32,21 @@ void CloseRequests::closeAndEnd() {
 
 void CloseRequests::commitData(QSessionManager& manager) {
 #if QT_CONFIG(sessionmanager)
+    QString failure;
     try {
         saveAll_();
+        return;
     } catch (const std::exception& error) {
-        // Ending the session now would lose the changes: the user hears why, and the log-off stops.
-        if (manager.allowsErrorInteraction()) {
-            ui::showErrorBox(&mainWindow_, QString::fromUtf8(error.what()));
-            manager.release();
-        }
-        manager.cancel();
+        failure = QString::fromUtf8(error.what());
+    } catch (...) {
+        failure = QStringLiteral("Unbekannter Fehler beim Speichern von Adressen.txt");
     }
+    // Ending the session now would lose the changes: the user hears why, and the log-off stops.
+    if (manager.allowsErrorInteraction()) {
+        ui::showErrorBox(&mainWindow_, failure);
+        manager.release();
+    }
+    manager.cancel();
 #else
     Q_UNUSED(manager);
 #endif

@@ -2,31 +2,69 @@
 
 #include "CloseRequests.h"
 #include "ui/ErrorBox.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
-#include "ui/Unit3.h"
-#include "ui/Unit6.h"
 
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTimer>
 
-int runProgram(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFile,
-               const std::filesystem::path& contactsToAdd) {
-    TForm1 form1({programFolder, settingsFile, contactsToAdd});
-    if (form1.probeFailed()) {
+namespace {
+
+const QString ProbeFailedNotice =
+    QStringLiteral("Auf dem derzeitigen Datenträger läßt sich nicht abspeichern.\n"
+                   "Laden Sie die Datei 'Setup.exe', um das Programm auf der\n"
+                   "Festplatte zu installieren");
+
+} // namespace
+
+std::optional<WindowStart> startWindow(const session::Places& places,
+                                       const std::filesystem::path& contactsToAdd,
+                                       std::unique_ptr<book::AddressBook> book) {
+    WindowStart start;
+    start.list =
+        std::make_unique<session::ListSession>(places, session::ListSession::Use::Window, std::move(book));
+    session::ListSession& list = *start.list;
+    if (!list.prepareFolder()) {
+        ui::showInformation(nullptr, ProbeFailedNotice); // before any window; nothing is read or written
+        return std::nullopt;
+    }
+    list.open();
+    const std::optional<settings::ViewValues> stored = list.readViewSettings();
+    std::optional<session::ContactsOutcome> contacts;
+    if (!contactsToAdd.empty()) { // in key order of the search field just read
+        contacts = list.addContactsFrom(contactsToAdd, session::ListSession::keyColumnOf(stored));
+    }
+    start.window = std::make_unique<TForm1>(list, stored);
+    for (const std::string& error : list.errors()) {
+        start.errors << QString::fromStdString(error);
+    }
+    for (const std::string& notice : list.notices()) {
+        start.notices << QString::fromStdString(notice);
+    }
+    if (contacts) {
+        (contacts->kind == session::ContactsOutcome::Kind::Failed ? start.errors : start.notices)
+            << QString::fromStdString(contacts->text);
+    }
+    return start;
+}
+
+int runProgram(const session::Places& places, const std::filesystem::path& contactsToAdd) {
+    std::optional<WindowStart> start = startWindow(places, contactsToAdd);
+    if (!start) {
         return 0;
     }
-    // Dialogs belong to the main window and live as long as it does.
-    form1.attachDialogs(new TForm2(&form1), new TForm3(&form1), new TForm6(&form1));
-    for (const QString& error : form1.startupErrors()) {
+    TForm1& form1 = *start->window;
+    for (const QString& error : start->errors) {
         ui::showErrorBox(nullptr, error);
     }
     // From here on a request to end is served by the loop.
     const CloseRequests closeRequests(form1, [&form1] { form1.saveWithoutClosing(); });
     form1.show();
-    if (!form1.contactsNotice().isEmpty()) { // once the window stands, over it
-        QTimer::singleShot(0, &form1, [&form1] { ui::showInformation(&form1, form1.contactsNotice()); });
+    if (!start->notices.isEmpty()) { // once the window stands, over it
+        QTimer::singleShot(0, &form1, [&form1, notices = start->notices] {
+            for (const QString& notice : notices) {
+                ui::showInformation(&form1, notice);
+            }
+        });
     }
     return QApplication::exec();
 }

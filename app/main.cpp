@@ -35,7 +35,7 @@ int run(int argc, char** argv) {
         std::cerr << "numberwell: " << line.error << '\n';
         return 1;
     }
-    const ListPlaces places{programFolder(), defaultSettingsFile()};
+    const session::Places places{programFolder(), defaultSettingsFile()};
     switch (line.action) {
     case CommandLine::Action::Import:
         return importContacts(places, line.file, std::cout, std::cerr);
@@ -44,7 +44,7 @@ int run(int argc, char** argv) {
     case CommandLine::Action::Window:
         break;
     }
-    return runProgram(places.programFolder, places.settingsFile, line.file);
+    return runProgram(places, line.file);
 }
 
 } // namespace

@@ -2,15 +2,13 @@
 
 #include "KeyOrder.h"
 #include "Sort.h"
+#include "files/DatedCopy.h"
 #include "files/FileError.h"
 #include "files/FileStatus.h"
 #include "files/FolderEntries.h"
-#include "files/LocalTime.h"
 
-#include <array>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
 namespace book {
 
@@ -19,16 +17,6 @@ namespace {
 IoError ioError(int error, const std::filesystem::path& file) {
     return IoError("E/A-Fehler " + std::to_string(error) + ": " + std::strerror(error) + ": " +
                    file.filename().string());
-}
-
-std::string keptCopyName(const std::tm& when, int attempt) {
-    std::array<char, 32> stamp{};
-    std::strftime(stamp.data(), stamp.size(), "%Y-%m-%d %H-%M-%S", &when);
-    std::string name = "Adressen " + std::string(stamp.data());
-    if (attempt > 1) {
-        name += " (" + std::to_string(attempt) + ")";
-    }
-    return name + ".txt";
 }
 
 } // namespace
@@ -55,7 +43,7 @@ Record exampleRecord() {
 AddressBook::AddressBook(std::filesystem::path folder)
     : folder_(std::move(folder)), path_(folder_ / AddressFileName) {}
 
-bool AddressBook::writeProbe() const {
+bool AddressBook::folderWritable() const {
     try {
         std::filesystem::path probe = folder_ / ProbeFileName;
         std::optional<files::Descriptor> created = files::createExclusively(probe);
@@ -66,15 +54,15 @@ bool AddressBook::writeProbe() const {
         }
         created->close(probe);
         files::removeFile(probe);
-        return false;
-    } catch (const files::FileError&) {
         return true;
+    } catch (const files::FileError&) {
+        return false;
     }
 }
 
 void AddressBook::load() {
-    table_ = AddressTable();
-    read_ = {ReadVersion::State::Unreadable, {}};
+    replaceTable(AddressTable());
+    read_ = {FileVersion::State::Unreadable, {}};
     std::optional<files::FileContents> contents;
     try {
         contents = readList();
@@ -82,16 +70,25 @@ void AddressBook::load() {
         throw toIoError(error);
     }
     if (!contents) {
-        read_ = {ReadVersion::State::Missing, {}};
-        table_.setRecord(1, exampleRecord());
+        AddressTable example;
+        example.setRecord(0, exampleRecord());
+        replaceTable(std::move(example));
+        read_ = {FileVersion::State::Missing, {}};
         return;
     }
     try {
-        table_ = AddressTable(std::move(contents->bytes));
+        replaceTable(AddressTable(std::move(contents->bytes)));
     } catch (const std::length_error&) {
         throw ioError(EFBIG, path_);
     }
-    read_ = {ReadVersion::State::Read, contents->status};
+    read_ = {FileVersion::State::Read, contents->status};
+}
+
+void AddressBook::replaceTable(AddressTable table) {
+    tell([](ListObserver& observer) { observer.listReplacing(); });
+    table_ = std::move(table);
+    keyOrder_.reset();
+    tell([](ListObserver& observer) { observer.listReplaced(); });
 }
 
 std::optional<std::string> AddressBook::save() {
@@ -111,11 +108,11 @@ std::optional<std::string> AddressBook::save() {
             replacement.putInPlace();
         } catch (const files::FileError&) {
             if (replacement.inPlace()) {
-                read_ = {ReadVersion::State::Read, written}; // only the folder's sync failed
+                read_ = {FileVersion::State::Read, written}; // only the folder's sync failed
             }
             throw;
         }
-        read_ = {ReadVersion::State::Read, written};
+        read_ = {FileVersion::State::Read, written};
         return kept;
     } catch (const files::FileError& error) {
         throw toIoError(error);
@@ -140,97 +137,176 @@ bool AddressBook::diskHoldsAnotherVersion() const {
     if (!now) {
         return false;
     }
-    return read_.state != ReadVersion::State::Read || *now != read_.status;
+    return read_.state != FileVersion::State::Read || *now != read_.status;
 }
 
-// A hard link costs nothing and keeps even a file we may not read; a copy serves where links are not
-// possible.
 std::string AddressBook::keepDiskVersion() const {
-    const std::tm local = files::localTime(std::time(nullptr));
-    for (int attempt = 1;; ++attempt) {
-        const std::string name = keptCopyName(local, attempt);
-        const std::filesystem::path kept = folder_ / name;
-        bool made = false;
-        try {
-            made = files::linkExclusively(path_, kept);
-        } catch (const files::FileError&) {
-            made = files::copyExclusively(path_, kept);
-        }
-        if (made) {
-            return name;
-        }
+    return files::keepDatedCopy(path_, "Adressen", ".txt");
+}
+
+void AddressBook::addObserver(ListObserver& observer) {
+    observers_.push_back(&observer);
+}
+
+void AddressBook::removeObserver(ListObserver& observer) {
+    std::erase(observers_, &observer);
+}
+
+template <typename Notice> void AddressBook::tell(Notice notice) {
+    for (ListObserver* const observer : observers_) {
+        notice(*observer);
     }
 }
 
-namespace {
-
-bool isEmptyList(const AddressTable& table) {
-    return table.rowCount() == 2 && table.record(1).isBlank();
-}
-
-bool inKeyOrder(const AddressTable& table, int column) {
-    for (int row = 2; row < table.rowCount(); ++row) {
-        if (compareKeys(table.cell(column, row - 1), table.cell(column, row)) > 0) {
-            return false;
-        }
+bool AddressBook::inKeyOrder(int column) const {
+    if (table_.recordCount() < 2 || keyOrder_ == column) {
+        return true;
     }
-    return true;
+    if (book::inKeyOrder(table_, column)) {
+        keyOrder_ = column;
+        return true;
+    }
+    return false;
 }
-
-// The first row whose key is not less than text, in a list in key order: what the scan from the top
-// finds there.
-int lowerBound(const AddressTable& table, int column, std::string_view text) {
-    const int last = table.rowCount() - 1;
-    const int row = locateRow(table, column, text, 1, last);
-    return compareKeys(text, table.cell(column, row)) > 0 ? last + 1 : row;
-}
-
-} // namespace
 
 int AddressBook::add(int keyColumn, const Record& record) {
-    if (isEmptyList(table_)) {
-        setRecord(1, record);
-        return 1;
+    if (table_.isEmptyList()) {
+        const AddressTable::Reference line = table_.prepare(record);
+        TableChanged = true;
+        table_.setPrepared(0, line);
+        tell([](ListObserver& observer) { observer.recordChanged(0); });
+        return 0;
     }
-    const int row = insertionRow(table_, keyColumn, record.field(keyColumn));
-    insertRecord(row, record);
-    return row;
+    const bool ordered = inKeyOrder(keyColumn);
+    const int index = insertionIndex(table_, keyColumn, record.field(keyColumn), ordered);
+    const AddressTable::Reference line = table_.prepare(record);
+    TableChanged = true;
+    keyOrder_ = ordered ? std::optional(keyColumn) : std::nullopt;
+    tell([index](ListObserver& observer) { observer.recordsInserting(index, 1); });
+    table_.insertPrepared(index, line);
+    tell([](ListObserver& observer) { observer.recordsInserted(); });
+    return index;
 }
 
 void AddressBook::addAll(int keyColumn, std::span<const Record> records) {
-    const bool halving = inKeyOrder(table_, keyColumn); // and every insertion keeps it so
+    if (!records.empty() && table_.isEmptyList()) {
+        add(keyColumn, records.front());
+        records = records.subspan(1);
+    }
+    if (records.empty()) {
+        return;
+    }
+    const bool ordered = inKeyOrder(keyColumn);
+    const std::vector<int> places = insertionIndexes(table_, keyColumn, records, ordered);
+    // Among the new records of one place, each went before those of a key not less than its own: they
+    // stand in key order, a later one before an earlier one of the same key.
+    std::vector<std::size_t> order(records.size());
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        order[at] = at;
+    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (places[a] != places[b]) {
+            return places[a] < places[b];
+        }
+        const int keys = compareKeys(records[a].field(keyColumn), records[b].field(keyColumn));
+        return keys != 0 ? keys < 0 : a > b;
+    });
+    std::vector<AddressTable::Reference> lines;
+    lines.reserve(records.size());
     for (const Record& record : records) {
-        if (!halving || isEmptyList(table_)) {
-            add(keyColumn, record);
-        } else {
-            insertRecord(lowerBound(table_, keyColumn, record.field(keyColumn)), record);
+        lines.push_back(table_.prepare(record));
+    }
+    table_.reserveRecords(records.size());
+    const std::span<const AddressTable::Reference> old = table_.references();
+    std::vector<AddressTable::Reference> merged;
+    merged.reserve(old.size() + lines.size());
+    std::size_t next = 0;
+    for (std::size_t index = 0; index <= old.size(); ++index) {
+        for (; next < order.size() && static_cast<std::size_t>(places[order[next]]) == index; ++next) {
+            merged.push_back(lines[order[next]]);
+        }
+        if (index < old.size()) {
+            merged.push_back(old[index]);
         }
     }
+    TableChanged = true;
+    keyOrder_ = ordered ? std::optional(keyColumn) : std::nullopt;
+    // The new records come in at the end and are then merged into place: both told as they happen.
+    const int first = table_.recordCount();
+    tell([&](ListObserver& observer) { observer.recordsInserting(first, static_cast<int>(lines.size())); });
+    table_.appendPrepared(lines);
+    tell([](ListObserver& observer) { observer.recordsInserted(); });
+    reorder([&merged](std::span<AddressTable::Reference> references) {
+        std::copy(merged.begin(), merged.end(), references.begin());
+    });
 }
 
-void AddressBook::setRecord(int row, const Record& record) {
-    table_.setRecord(row, record);
+void AddressBook::change(int index, const Record& record, int keyColumn) {
+    const bool othersOrdered = inKeyOrder(keyColumn) || table_.recordCount() < 2;
+    const AddressTable::Reference line = table_.prepare(record);
     TableChanged = true;
+    table_.setPrepared(index, line);
+    tell([index](ListObserver& observer) { observer.recordChanged(index); });
+    if (!othersOrdered) {
+        sortByColumn(keyColumn);
+        return;
+    }
+    const int place = placeAfterChange(table_, keyColumn, index);
+    if (place != index) {
+        tell([&](ListObserver& observer) { observer.recordMoving(index, place); });
+        table_.moveRecord(index, place);
+        tell([](ListObserver& observer) { observer.recordMoved(); });
+    }
+    keyOrder_ = keyColumn;
 }
 
-void AddressBook::insertRecord(int row, const Record& record) {
-    table_.insertRecord(row, record);
+void AddressBook::remove(int index) {
+    if (table_.recordCount() == 1) {
+        const AddressTable::Reference blank = table_.prepare(Record());
+        TableChanged = true;
+        table_.setPrepared(0, blank);
+        tell([](ListObserver& observer) { observer.recordChanged(0); });
+        return;
+    }
+    table_.record(index); // an index outside the list raises here, before anyone is told
     TableChanged = true;
-}
-
-void AddressBook::removeRecord(int row) {
-    table_.removeRecord(row);
-    TableChanged = true;
+    tell([index](ListObserver& observer) { observer.recordRemoving(index); });
+    table_.removeRecord(index);
+    tell([](ListObserver& observer) { observer.recordRemoved(); });
 }
 
 void AddressBook::sortByColumn(int column) {
-    book::sortByColumn(table_, column);
+    if (column < 0 || column >= ColumnCount) {
+        throw std::out_of_range(GridIndexError);
+    }
     TableChanged = true;
+    reorder([this, column](std::span<AddressTable::Reference>) { book::sortByColumn(table_, column); });
+    keyOrder_ = column;
 }
 
-void AddressBook::sortAfterChange(int column, int row) {
-    book::sortAfterChange(table_, column, row);
-    TableChanged = true;
+// The observers name the records they follow before, and learn where those went after, also when the
+// reordering fails half-way (the records are then in some order, none lost).
+template <typename Permute> void AddressBook::reorder(Permute permute) {
+    std::vector<std::vector<AddressTable::Reference>> followed;
+    followed.reserve(observers_.size());
+    for (ListObserver* const observer : observers_) {
+        std::vector<AddressTable::Reference>& lines = followed.emplace_back();
+        for (const int index : observer->recordsReordering()) {
+            lines.push_back(table_.references()[static_cast<std::size_t>(index)]);
+        }
+    }
+    const auto confirm = [&] {
+        for (std::size_t at = 0; at < observers_.size(); ++at) {
+            observers_[at]->recordsReordered(table_.indexesOf(followed[at]));
+        }
+    };
+    try {
+        permute(table_.references());
+    } catch (...) {
+        confirm();
+        throw;
+    }
+    confirm();
 }
 
 } // namespace book

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AddressTable.h"
+#include "ListObserver.h"
 #include "files/FileError.h"
 #include "files/ReadFile.h"
 #include "files/ReplacementFile.h"
@@ -11,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace book {
 
@@ -29,7 +31,7 @@ IoError toIoError(const files::FileError& error);
 // What the user is told when save() kept another version under that name.
 std::string keptVersionNotice(std::string_view keptName);
 
-// Shown in row 1 when there is no address file.
+// Shown as the only record when there is no address file.
 Record exampleRecord();
 
 // The address list of one folder: the table, whether it was changed, and "Adressen.txt", read at start
@@ -42,12 +44,12 @@ public:
     AddressBook(const AddressBook&) = delete;
     AddressBook& operator=(const AddressBook&) = delete;
 
-    // True when nothing can be stored in the folder. The probe file is created only where no file of its
-    // name exists, and only it is removed again: a "test.tst" of the user's stays as it is, and a
-    // name of our own is probed instead.
-    bool writeProbe() const;
+    // The write probe: whether a file can be created in the folder. The probe file is created only where
+    // no file of its name exists, and only it is removed again: a "test.tst" of the user's stays as it
+    // is, and a name of our own is probed instead.
+    bool folderWritable() const;
 
-    // Reads "Adressen.txt", or puts the example record into row 1 when there is none. Whatever fails
+    // Reads "Adressen.txt", or shows the example record when there is none. Whatever fails
     // (IoError for the file itself) leaves the empty list, and that file is then kept under a dated name
     // before a save replaces it.
     void load();
@@ -60,22 +62,39 @@ public:
 
     const AddressTable& table() const { return table_; }
     bool tableChanged() const { return TableChanged; }
+
+    // What "Adressen.txt" was when it was last read or written, to notice another writer.
+    struct FileVersion {
+        enum class State { Missing, Read, Unreadable } state = State::Missing;
+        files::FileStatus status;
+        friend bool operator==(const FileVersion&, const FileVersion&) = default;
+    };
+    const FileVersion& fileVersion() const { return read_; }
     // Whether the last load found "Adressen.txt" (and not the example instead).
-    bool fileWasThere() const { return read_.state != ReadVersion::State::Missing; }
+    bool fileWasThere() const { return read_.state != FileVersion::State::Missing; }
 
-    // Every change of the records or of their order marks the table changed.
+    // The observers hear of every change of the list; the book does not own them.
+    void addObserver(ListObserver& observer);
+    void removeObserver(ListObserver& observer);
+
+    // The commands on the list. Each marks the table changed and tells the observers; each either
+    // completes or raises and leaves the list as it was.
     //
-    // Add: the record fills the blank row of the empty list, or goes in before the first row, from the
-    // top, whose key is not less than its own. Returns its row.
+    // Add: the record fills the blank record of the empty list, or goes in before the first record, from
+    // the top, whose key is not less than its own. Returns its index.
     int add(int keyColumn, const Record& record);
-    // Adds each record in turn, as add() would; on a list in key order the places are found by halving.
+    // As if each were added in turn, at O(n + m log m) for m records into n.
     void addAll(int keyColumn, std::span<const Record> records);
-    void setRecord(int row, const Record& record);
-    void insertRecord(int row, const Record& record);
-    void removeRecord(int row);
+    // Change: the record is rewritten, then the list sorted again.
+    void change(int index, const Record& record, int keyColumn);
+    // Delete: the records below move up; the only record is emptied instead.
+    void remove(int index);
     void sortByColumn(int column);
-    void sortAfterChange(int column, int row); // the same order as sortByColumn when only row changed
 
+    // Whether the records are in key order of the column: checked once, then kept track of.
+    bool inKeyOrder(int column) const;
+
+    const std::filesystem::path& folder() const { return folder_; }
     const std::filesystem::path& path() const { return path_; }
 
 protected:
@@ -85,19 +104,19 @@ protected:
     virtual void writeList(files::ReplacementFile& file) const;
 
 private:
-    // What "Adressen.txt" was when it was read, to notice another writer at save.
-    struct ReadVersion {
-        enum class State { Missing, Read, Unreadable } state = State::Missing;
-        files::FileStatus status;
-    };
     bool diskHoldsAnotherVersion() const;
+    void replaceTable(AddressTable table);
+    template <typename Notice> void tell(Notice notice);
+    template <typename Permute> void reorder(Permute permute);
     std::string keepDiskVersion() const;
 
     std::filesystem::path folder_;
     std::filesystem::path path_;
     AddressTable table_;
     bool TableChanged = false;
-    ReadVersion read_;
+    FileVersion read_;
+    mutable std::optional<int> keyOrder_; // the column the records are known to be in key order of
+    std::vector<ListObserver*> observers_;
 };
 
 } // namespace book

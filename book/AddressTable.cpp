@@ -154,7 +154,7 @@ AddressTable::AddressTable(std::string fileBytes) {
     rows_.reserve(read_->size() / 48 + 1);
     for (const char* begin = first; begin != limit;) {
         const char* const end = lineTextEnd(begin, limit);
-        const auto ref = static_cast<RowRef>(begin - first);
+        const auto ref = static_cast<Reference>(begin - first);
         rows_.push_back(ref);
         const std::string_view text(begin, static_cast<std::size_t>(end - begin));
         noteIfLong(ref, {begin, limit}, text.size());
@@ -173,20 +173,24 @@ AddressTable::AddressTable(std::string fileBytes) {
     }
 }
 
-int AddressTable::rowCount() const {
-    return static_cast<int>(rows_.size()) + 1;
+int AddressTable::recordCount() const {
+    return static_cast<int>(rows_.size());
 }
 
-bool AddressTable::savedAsIs(RowRef ref) const {
+bool AddressTable::isEmptyList() const {
+    return rows_.size() == 1 && record(0).isBlank();
+}
+
+bool AddressTable::savedAsIs(Reference ref) const {
     return (ref & EditedLine) != 0 ||
            !std::binary_search(irregularLines_.begin(), irregularLines_.end(), ref);
 }
 
-std::string_view AddressTable::cellOf(RowRef ref, int column) const {
+std::string_view AddressTable::cellOf(Reference ref, int column) const {
     if (!longLines_.empty()) {
         const auto found =
             std::lower_bound(longLines_.begin(), longLines_.end(), ref,
-                             [](const LongLine& entry, RowRef key) { return entry.ref < key; });
+                             [](const LongLine& entry, Reference key) { return entry.ref < key; });
         if (found != longLines_.end() && found->ref == ref) {
             const char* const begin = line(ref).begin;
             const auto index = static_cast<std::size_t>(column);
@@ -205,53 +209,47 @@ std::string_view AddressTable::cellOf(RowRef ref, int column) const {
     return {field, static_cast<std::size_t>(fieldEnd(field, text.limit) - field)};
 }
 
-void AddressTable::noteIfLong(RowRef ref, Line text, std::size_t length) {
+void AddressTable::noteIfLong(Reference ref, Line text, std::size_t length) {
     if (length <= LongLineBytes) {
         return;
     }
     LongLine entry{ref, {}, {}};
     const std::string_view bytes(text.begin, length);
     std::size_t begin = 0;
-    for (int column = 0; column < ColumnCount; ++column) {
+    for (std::size_t column = 0; column < ColumnCount; ++column) {
         const std::size_t end = std::min(bytes.find(FieldSeparator, begin), bytes.size());
-        entry.begin[static_cast<std::size_t>(column)] = static_cast<std::uint32_t>(begin);
-        entry.end[static_cast<std::size_t>(column)] = static_cast<std::uint32_t>(end);
+        entry.begin[column] = static_cast<std::uint32_t>(begin);
+        entry.end[column] = static_cast<std::uint32_t>(end);
         begin = std::min(end + 1, bytes.size());
     }
     longLines_.push_back(entry);
 }
 
-void AddressTable::checkDataRow(int row) const {
-    if (row < 1 || row >= rowCount()) {
+void AddressTable::checkIndex(int index) const {
+    if (index < 0 || index >= recordCount()) {
         throw std::out_of_range(GridIndexError);
     }
 }
 
-AddressTable::RowRef AddressTable::dataRow(int row) const {
-    checkDataRow(row);
-    return rows_[static_cast<std::size_t>(row - 1)];
+AddressTable::Reference AddressTable::at(int index) const {
+    checkIndex(index);
+    return rows_[static_cast<std::size_t>(index)];
 }
 
-std::string_view AddressTable::cell(int column, int row) const {
+std::string_view AddressTable::cell(int column, int index) const {
     checkColumn(column);
-    if (row == 0) {
-        return Headings[static_cast<std::size_t>(column)];
-    }
-    return cellOf(dataRow(row), column);
+    return cellOf(at(index), column);
 }
 
-Record AddressTable::record(int row) const {
-    if (row == 0) {
-        return Record{Headings[0], Headings[1], Headings[2], Headings[3],
-                      Headings[4], Headings[5], Headings[6]};
-    }
-    const RowRef ref = dataRow(row);
+Record AddressTable::record(int index) const {
+    const Reference ref = at(index);
     return Record{cellOf(ref, 0), cellOf(ref, 1), cellOf(ref, 2), cellOf(ref, 3),
                   cellOf(ref, 4), cellOf(ref, 5), cellOf(ref, 6)};
 }
 
-AddressTable::RowRef AddressTable::appendLine(const Record& record) {
+AddressTable::Reference AddressTable::prepare(const Record& record) {
     checkStorable(record);
+    reserveRecords(1);
     const std::size_t offset = edited_.size();
     std::size_t length = ColumnCount - 1;
     for (int column = 0; column < ColumnCount; ++column) {
@@ -268,7 +266,7 @@ AddressTable::RowRef AddressTable::appendLine(const Record& record) {
         edited_.append(record.field(column));
     }
     edited_.append(SavedLineEnd);
-    const RowRef ref = EditedLine | static_cast<RowRef>(offset);
+    const Reference ref = EditedLine | static_cast<Reference>(offset);
     try {
         noteIfLong(ref, line(ref), length);
     } catch (...) {
@@ -278,41 +276,72 @@ AddressTable::RowRef AddressTable::appendLine(const Record& record) {
     return ref;
 }
 
-void AddressTable::setRecord(int row, const Record& record) {
-    checkDataRow(row);
-    rows_[static_cast<std::size_t>(row - 1)] = appendLine(record);
+void AddressTable::reserveRecords(std::size_t more) {
+    if (rows_.capacity() - rows_.size() < more) {
+        rows_.reserve(std::max(rows_.size() + more, rows_.size() + rows_.size() / 2 + 1));
+    }
 }
 
-void AddressTable::insertRecord(int row, const Record& record) {
-    if (row < 1 || row > rowCount()) {
+void AddressTable::setPrepared(int index, Reference line) noexcept {
+    rows_[static_cast<std::size_t>(index)] = line;
+}
+
+void AddressTable::insertPrepared(int index, Reference line) noexcept {
+    rows_.insert(rows_.begin() + index, line); // room was made, so nothing is allocated
+}
+
+void AddressTable::appendPrepared(std::span<const Reference> lines) noexcept {
+    rows_.insert(rows_.end(), lines.begin(), lines.end());
+}
+
+void AddressTable::setRecord(int index, const Record& record) {
+    checkIndex(index);
+    setPrepared(index, prepare(record));
+}
+
+void AddressTable::insertRecord(int index, const Record& record) {
+    if (index < 0 || index > recordCount()) {
         throw std::out_of_range(GridIndexError);
     }
-    if (rows_.size() == rows_.capacity()) { // the one step that can fail comes before the table changes
-        rows_.reserve(rows_.size() + rows_.size() / 2 + 1);
-    }
-    const RowRef ref = appendLine(record);
-    rows_.insert(rows_.begin() + (row - 1), ref);
+    insertPrepared(index, prepare(record));
 }
 
-void AddressTable::removeRecord(int row) {
-    checkDataRow(row);
+void AddressTable::removeRecord(int index) {
+    checkIndex(index);
     if (rows_.size() == 1) {
-        setRecord(1, Record());
+        setRecord(0, Record());
         return;
     }
-    rows_.erase(rows_.begin() + (row - 1));
+    rows_.erase(rows_.begin() + index);
 }
 
 void AddressTable::moveRecord(int from, int to) {
-    checkDataRow(from);
-    checkDataRow(to);
-    const auto source = rows_.begin() + (from - 1);
-    const auto target = rows_.begin() + (to - 1);
+    checkIndex(from);
+    checkIndex(to);
+    const auto source = rows_.begin() + from;
+    const auto target = rows_.begin() + to;
     if (from < to) {
         std::rotate(source, source + 1, target + 1);
     } else {
         std::rotate(target, source, source + 1);
     }
+}
+
+std::vector<int> AddressTable::indexesOf(std::span<const Reference> lines) const {
+    std::vector<std::pair<Reference, std::size_t>> wanted; // line, its place in lines
+    wanted.reserve(lines.size());
+    for (std::size_t place = 0; place < lines.size(); ++place) {
+        wanted.emplace_back(lines[place], place);
+    }
+    std::sort(wanted.begin(), wanted.end());
+    std::vector<int> indexes(lines.size(), -1);
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        auto found = std::lower_bound(wanted.begin(), wanted.end(), std::pair{rows_[index], std::size_t{0}});
+        for (; found != wanted.end() && found->first == rows_[index]; ++found) {
+            indexes[found->second] = static_cast<int>(index);
+        }
+    }
+    return indexes;
 }
 
 void AddressTable::writeText(const TextSink& sink) const {
@@ -333,7 +362,7 @@ void AddressTable::writeText(const TextSink& sink) const {
         if (index + PrefetchDistance < rows_.size()) {
             __builtin_prefetch(lineStart(rows_[index + PrefetchDistance]));
         }
-        const RowRef ref = rows_[index];
+        const Reference ref = rows_[index];
         if (savedAsIs(ref)) {
             const Line text = line(ref);
             add(std::string_view(text.begin,

@@ -14,13 +14,13 @@ namespace book {
 
 inline constexpr int ColumnCount = 7;
 
-// Column headings, also row 0 of the table.
+// The column headings, above the records wherever they are shown.
 inline constexpr std::array<std::string_view, ColumnCount> Headings = {
     "Name", "Firstname", "Alias", "Address", "Tel / Fax", "e-mail", "Note"};
 
 inline constexpr int EmailColumn = 5;
 
-// The grid's own text for an index outside the table.
+// The text for an index outside the list.
 inline constexpr const char* GridIndexError = "Gitterindex außerhalb des zulässigen Bereichs";
 
 // One address: seven byte strings in column order.
@@ -45,16 +45,18 @@ private:
     std::array<std::size_t, ColumnCount - 1> fieldEnds_{};
 };
 
-// The grid's cells: row 0 the headings, rows 1 .. rowCount()-1 the records in list order, never fewer
-// than one record row (the empty list is one blank row).
+// The records of the list, 0 .. recordCount()-1 in list order. The headings are the view's, not the list's.
 //
 // The records are lines of text as the address file holds them: the file's bytes as they were read, in
-// one buffer, and every record written since in a second buffer that only grows. A row is a 32-bit
+// one buffer, and every record written since in a second buffer that only grows. A record is a 32-bit
 // reference to its line, so sorting, inserting and deleting move references, never bytes, and a copy of
 // the table shares the file's bytes. Cells are found in their line when they are read.
 class AddressTable {
 public:
-    AddressTable(); // the empty list: headings and one blank row
+    // One record's line in the table's buffers.
+    using Reference = std::uint32_t;
+
+    AddressTable(); // the empty list
 
     // The records of an address file: a line ends at CR (CR LF is one line end), byte 26 ends the file,
     // the end of the file ends the last line and a final line end adds no line; fields past the seventh
@@ -63,32 +65,53 @@ public:
     explicit AddressTable(std::string fileBytes);
     static constexpr std::size_t MaxTextBytes = (std::size_t{1} << 31) - 1;
 
-    int rowCount() const;
+    int recordCount() const;
     // Valid until the table is next changed.
-    std::string_view cell(int column, int row) const;
-    Record record(int row) const;
+    std::string_view cell(int column, int index) const;
+    Record record(int index) const;
 
-    // Data rows only. A field cannot hold '|', CR or byte 26 (the file could not give it back): such a
-    // record raises std::invalid_argument and the table stays as it was, as it does for any exception.
-    void setRecord(int row, const Record& record);
-    void insertRecord(int row, const Record& record); // at 1 .. rowCount(); the rows from there move down
-    void removeRecord(int row);        // the rows below move up; the only record is emptied instead
-    void moveRecord(int from, int to); // the rows in between close up
+    // The empty list is one blank record, never no record at all: adding to it fills that record, and
+    // removing the only record leaves it blank.
+    bool isEmptyList() const;
 
-    // Rows 1 .. rowCount()-1 as the address file's text, handed to the sink in order as pieces that
+    // A field cannot hold '|', CR or byte 26 (the file could not give it back): such a record raises
+    // std::invalid_argument. Every change either completes or raises and leaves the table as it was.
+    void setRecord(int index, const Record& record);
+    void insertRecord(int index,
+                      const Record& record); // at 0 .. recordCount(); the records from there move down
+    void removeRecord(int index);            // the records below move up; the only one is emptied
+    void moveRecord(int from, int to);       // the records in between close up
+
+    // A change in two steps, so that a view can be told between them: prepare() does all that can fail
+    // (checks the fields, writes the line, makes room for one more record), the step itself cannot fail.
+    Reference prepare(const Record& record);
+    void setPrepared(int index, Reference line) noexcept;
+    void insertPrepared(int index, Reference line) noexcept;
+    void reserveRecords(std::size_t more);
+    void appendPrepared(std::span<const Reference> lines) noexcept; // room reserved beforehand
+
+    // For an operation that only reorders the records (a sort, new records merged into place): their
+    // references in list order. Permuting them is the only change allowed.
+    std::span<Reference> references() { return rows_; }
+    std::span<const Reference> references() const { return rows_; }
+    std::string_view cellOf(Reference line, int column) const;
+    // For walks over many records: where to ask the processor for a line ahead of its use. (A function
+    // that only prefetches counts as pure for the compiler, and its calls are dropped.)
+    const char* lineStart(Reference line) const { return this->line(line).begin; }
+    // Where each of these lines stands now, in one pass.
+    std::vector<int> indexesOf(std::span<const Reference> lines) const;
+
+    // Records 0 .. recordCount()-1 as the address file's text, handed to the sink in order as pieces that
     // point into the table (valid while it is not changed), a batch at a time.
     using TextSink = std::function<void(std::span<const std::string_view> pieces)>;
     void writeText(const TextSink& sink) const;
 
 private:
-    friend void sortByColumn(AddressTable& table, int column);
-
-    using RowRef = std::uint32_t;
-    static constexpr RowRef EditedLine = RowRef{1} << 31; // set: the line is in edited_
+    static constexpr Reference EditedLine = Reference{1} << 31; // set: the line is in edited_
 
     // Where each field of a long line lies, so that reading a cell does not walk megabytes.
     struct LongLine {
-        RowRef ref;
+        Reference ref;
         std::array<std::uint32_t, ColumnCount> begin;
         std::array<std::uint32_t, ColumnCount> end;
     };
@@ -98,30 +121,25 @@ private:
         const char* limit; // the end of its buffer: a last line may end there without a line end
     };
 
-    Line line(RowRef ref) const {
+    Line line(Reference ref) const {
         if ((ref & EditedLine) != 0) {
             return {edited_.data() + (ref & ~EditedLine), edited_.data() + edited_.size()};
         }
         return {read_->data() + ref, read_->data() + read_->size()};
     }
-    // For walks over many rows: where to ask the processor for a line ahead of its use. (A function
-    // that only prefetches counts as pure for the compiler, and its calls are dropped.)
-    const char* lineStart(RowRef ref) const { return line(ref).begin; }
-    bool savedAsIs(RowRef ref) const;
-    std::string_view cellOf(RowRef ref, int column) const;
-    RowRef dataRow(int row) const;
-    void checkDataRow(int row) const;
-    RowRef appendLine(const Record& record);
-    void noteIfLong(RowRef ref, Line line, std::size_t length);
+    bool savedAsIs(Reference ref) const;
+    Reference at(int index) const;
+    void checkIndex(int index) const;
+    void noteIfLong(Reference ref, Line line, std::size_t length);
 
     std::shared_ptr<const std::string> read_; // the address file's bytes, up to any byte 26
     std::string edited_;                      // lines written since, each "f0|f1|...|f6" CR LF
-    std::vector<RowRef> rows_;                // rows 1 .. rowCount()-1
+    std::vector<Reference> rows_;             // the records in list order
     std::vector<LongLine> longLines_;         // by ref: lines are appended in growing ref order
-    std::vector<RowRef> irregularLines_;      // file lines that are not saved as they were read, by ref
+    std::vector<Reference> irregularLines_;   // file lines that are not saved as they were read, by ref
 };
 
-// Rows 1 .. rowCount()-1 as the address file holds them: seven fields joined by '|', CR LF after each.
+// The records as the address file holds them: seven fields joined by '|', CR LF after each.
 std::string formatAddressText(const AddressTable& table);
 
 } // namespace book

@@ -8,8 +8,4 @@ namespace book {
 // unsigned values, a proper prefix first. Result below, equal to or above 0. Allocates nothing.
 int compareKeys(std::string_view a, std::string_view b);
 
-inline bool keyLess(std::string_view a, std::string_view b) {
-    return compareKeys(a, b) < 0;
-}
-
 } // namespace book

@@ -16,7 +16,7 @@ namespace book {
 
 namespace {
 
-using RowRef = std::uint32_t;
+using RowRef = AddressTable::Reference;
 
 // The table is sorted a chunk of rows at a time, then the sorted chunks are merged in place: that bounds
 // what the sort needs beside the table to about a megabyte, whatever its size.
@@ -188,8 +188,9 @@ public:
 
     BlockOutput(std::span<RowRef> rows, std::size_t inputs)
         : rows_(rows), wholeBlocks_(rows.size() / BlockRows), spare_((inputs + 1) * BlockRows),
-          tail_(rows.size() % BlockRows) {
+          tail_(rows.size() % BlockRows), holdsOutput_(wholeBlocks_, false), aside_(BlockRows) {
         // Each input holds back at most one block it has begun: inputs + 1 spares always leave a slot.
+        free_.reserve(wholeBlocks_ + inputs + 1);
         for (std::size_t index = inputs + 1; index-- > 0;) {
             free_.push_back(wholeBlocks_ + index);
         }
@@ -219,7 +220,7 @@ public:
 
     // Once every row is out: block k of the output to block k of the list.
     void arrange() {
-        std::vector<bool> holdsOutput(wholeBlocks_, false);
+        std::vector<bool>& holdsOutput = holdsOutput_;
         for (const std::size_t at : slotOf_) {
             if (at < wholeBlocks_) {
                 holdsOutput[at] = true;
@@ -237,7 +238,7 @@ public:
             }
         }
         // Now a permutation of the blocks: follow each cycle, with one block held aside.
-        std::vector<RowRef> aside(BlockRows);
+        std::vector<RowRef>& aside = aside_;
         for (std::size_t block = 0; block < wholeBlocks_; ++block) {
             if (slotOf_[block] == block) {
                 continue;
@@ -268,6 +269,8 @@ private:
     std::vector<RowRef> tail_;        // the rows after the last whole block
     std::vector<std::size_t> free_;   // slots that may be written
     std::vector<std::size_t> slotOf_; // where each block of the output went
+    std::vector<bool> holdsOutput_;   // for arrange(), made beforehand
+    std::vector<RowRef> aside_;
     RowRef* out_ = nullptr;
     std::size_t filled_ = BlockRows;
 };
@@ -279,40 +282,32 @@ template <typename Keys> void mergeChunks(std::span<RowRef> rows, const Keys& ke
     struct Head {
         std::size_t next;
         std::size_t end;
-        std::string key;     // upper-cased
-        std::uint64_t first; // its first eight bytes, zero-padded: most comparisons end here
+        std::string_view key;
+        std::uint64_t first; // its first eight bytes upper-cased, zero-padded: most comparisons end here
     };
     std::vector<Head> heads;
+    // Nothing in the merge allocates once it writes: a failure then could lose rows.
     const auto readKey = [&keys, rows](Head& head) {
         if (head.next + PrefetchDistance < head.end) {
             __builtin_prefetch(keys.lineStart(rows[head.next + PrefetchDistance]));
         }
-        const std::string_view key = keys.key(rows[head.next]);
-        head.key.resize(key.size());
-        std::transform(key.begin(), key.end(), head.key.begin(), [](char byte) {
-            return static_cast<char>(upperByte(static_cast<unsigned char>(byte)));
-        });
+        head.key = keys.key(rows[head.next]);
         head.first = 0;
         for (std::size_t index = 0; index < sizeof head.first; ++index) {
             head.first =
-                (head.first << 8) | (index < key.size() ? static_cast<unsigned char>(head.key[index]) : 0U);
+                (head.first << 8) |
+                (index < head.key.size() ? upperByte(static_cast<unsigned char>(head.key[index])) : 0U);
         }
     };
     for (std::size_t begin = 0; begin < rows.size(); begin += ChunkRows) {
         heads.push_back({begin, std::min(begin + ChunkRows, rows.size()), {}, 0});
         readKey(heads.back());
     }
-    // char_traits<char> compares as unsigned bytes, a proper prefix first: the key order.
     const auto later = [&heads](std::size_t a, std::size_t b) {
         if (heads[a].first != heads[b].first) {
             return heads[a].first > heads[b].first;
         }
-        // Keys of eight bytes or fewer that agree there differ at most in length (zero bytes pad them).
-        const bool short8 =
-            heads[a].key.size() <= sizeof(std::uint64_t) && heads[b].key.size() <= sizeof(std::uint64_t);
-        const int order = short8 ? static_cast<int>(heads[a].key.size() > heads[b].key.size()) -
-                                       static_cast<int>(heads[a].key.size() < heads[b].key.size())
-                                 : heads[a].key.compare(heads[b].key);
+        const int order = compareKeys(heads[a].key, heads[b].key);
         return order != 0 ? order > 0 : a > b;
     };
     std::vector<std::size_t> queue(heads.size());
@@ -344,7 +339,8 @@ void sortByColumn(AddressTable& table, int column) {
     if (column < 0 || column >= ColumnCount) {
         throw std::out_of_range(GridIndexError);
     }
-    if (table.rowCount() - 2 <= 0) {
+    const std::span<RowRef> rows = table.references();
+    if (rows.size() < 2) {
         return;
     }
     struct ColumnKeys {
@@ -354,7 +350,6 @@ void sortByColumn(AddressTable& table, int column) {
         const char* lineStart(RowRef ref) const { return table.lineStart(ref); }
     };
     const ColumnKeys keys{table, column};
-    const std::span<RowRef> rows(table.rows_);
     std::vector<std::uint64_t> numbers;
     std::vector<std::uint64_t> spare;
     std::vector<std::string_view> cells;
@@ -367,37 +362,43 @@ void sortByColumn(AddressTable& table, int column) {
     }
 }
 
-void sortAfterChange(AddressTable& table, int column, int row) {
-    const int last = table.rowCount() - 1;
-    if (last < 2) {
-        return;
-    }
-    int previous = 0; // the row before the one being checked, skipping the changed row
-    for (int current = 1; current <= last; ++current) {
-        if (current == row) {
-            continue;
+bool inKeyOrder(const AddressTable& table, int column) {
+    for (int index = 1; index < table.recordCount(); ++index) {
+        if (compareKeys(table.cell(column, index - 1), table.cell(column, index)) > 0) {
+            return false;
         }
-        if (previous != 0 && compareKeys(table.cell(column, previous), table.cell(column, current)) > 0) {
-            sortByColumn(table, column);
-            return;
+    }
+    return true;
+}
+
+namespace {
+
+// The first of 0 .. count-1 for which goesBefore is false, where it is true for a first stretch only.
+template <typename Predicate> int firstNotBefore(int count, Predicate goesBefore) {
+    int lo = 0;
+    int hi = count;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (goesBefore(mid)) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
         }
-        previous = current;
     }
-    // The others are in order: a stable sort puts the row after every smaller key and, among equal
-    // keys, keeps its place relative to them. Moving it to the end first leaves the others in rows
-    // 1 .. last-1 to search.
-    table.moveRecord(row, last);
-    const std::string_view key = table.cell(column, last);
-    const int othersLast = last - 1;
-    int lower = locateRow(table, column, key, 1, othersLast);
-    if (compareKeys(key, table.cell(column, lower)) > 0) {
-        lower = othersLast + 1; // after every key
-    }
-    int upper = lower;
-    while (upper <= othersLast && compareKeys(key, table.cell(column, upper)) == 0) {
-        ++upper;
-    }
-    table.moveRecord(last, std::clamp(row, lower, upper));
+    return lo;
+}
+
+} // namespace
+
+int placeAfterChange(const AddressTable& table, int column, int index) {
+    // A stable sort puts the record after every smaller key and, among equal keys, keeps its place
+    // relative to them: search the others, numbered as if the record were not there.
+    const std::string_view key = table.cell(column, index);
+    const auto other = [&](int place) { return table.cell(column, place < index ? place : place + 1); };
+    const int others = table.recordCount() - 1;
+    const int lower = firstNotBefore(others, [&](int place) { return compareKeys(other(place), key) < 0; });
+    const int upper = firstNotBefore(others, [&](int place) { return compareKeys(other(place), key) <= 0; });
+    return std::clamp(index, lower, upper);
 }
 
 int locateRow(const AddressTable& table, int column, std::string_view text, int first, int last) {
@@ -414,12 +415,47 @@ int locateRow(const AddressTable& table, int column, std::string_view text, int 
     return lo;
 }
 
-int insertionRow(const AddressTable& table, int column, std::string_view text) {
-    int row = 1;
-    while (row < table.rowCount() && compareKeys(text, table.cell(column, row)) > 0) {
-        ++row;
+int insertionIndex(const AddressTable& table, int column, std::string_view text, bool ordered) {
+    if (ordered) { // where the scan from the top stops, found by halving
+        return firstNotBefore(table.recordCount(),
+                              [&](int index) { return compareKeys(text, table.cell(column, index)) > 0; });
     }
-    return row;
+    int index = 0;
+    while (index < table.recordCount() && compareKeys(text, table.cell(column, index)) > 0) {
+        ++index;
+    }
+    return index;
+}
+
+std::vector<int> insertionIndexes(const AddressTable& table, int column, std::span<const Record> records,
+                                  bool ordered) {
+    // The record where the scan stops is the first whose running maximum of the keys so far reaches the
+    // new key: the running maxima are in key order, so halving over them finds it. A new record
+    // stands right before the old record it was placed before, so it never changes where a later one
+    // goes among the old ones.
+    const int count = table.recordCount();
+    std::vector<int> runningMaximum; // the record holding the largest key of 0 .. index
+    if (!ordered) {
+        runningMaximum.resize(static_cast<std::size_t>(count));
+        int largest = 0;
+        for (int index = 0; index < count; ++index) {
+            if (compareKeys(table.cell(column, index), table.cell(column, largest)) > 0) {
+                largest = index;
+            }
+            runningMaximum[static_cast<std::size_t>(index)] = largest;
+        }
+    }
+    const auto keyAt = [&](int index) {
+        return table.cell(column, ordered ? index : runningMaximum[static_cast<std::size_t>(index)]);
+    };
+    std::vector<int> places;
+    places.reserve(records.size());
+    for (const Record& record : records) {
+        const std::string_view text = record.field(column);
+        places.push_back(
+            firstNotBefore(count, [&](int index) { return compareKeys(text, keyAt(index)) > 0; }));
+    }
+    return places;
 }
 
 } // namespace book

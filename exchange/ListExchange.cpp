@@ -39,14 +39,14 @@ ReadResult readContactsFile(const std::filesystem::path& file) {
     }
 }
 
-void addToList(book::AddressBook& book, int keyColumn, const ReadResult& contacts) {
+std::vector<book::Record> toRecords(const ReadResult& contacts) {
     std::vector<book::Record> records;
     records.reserve(contacts.contacts.size());
     for (const ContactFields& fields : contacts.contacts) {
         records.push_back(
             book::Record{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]});
     }
-    book.addAll(keyColumn, records);
+    return records;
 }
 
 std::size_t writeListFile(const book::AddressTable& table, const std::filesystem::path& file) {
@@ -59,13 +59,13 @@ std::size_t writeListFile(const book::AddressTable& table, const std::filesystem
         files::ReplacementFile replacement(file);
         std::string bytes;
         appendExportStart(*kind, bytes);
-        for (int row = 1; row < table.rowCount(); ++row) {
+        for (int index = 0; index < table.recordCount(); ++index) {
             ContactView contact;
-            for (int column = 0; column < book::ColumnCount; ++column) {
-                contact[static_cast<std::size_t>(column)] = table.cell(column, row);
+            for (std::size_t column = 0; column < book::ColumnCount; ++column) {
+                contact[column] = table.cell(static_cast<int>(column), index);
             }
             written += appendExportContact(*kind, bytes, contact) ? 1 : 0;
-            if (row % ContactsPerWrite == 0) {
+            if ((index + 1) % ContactsPerWrite == 0) {
                 replacement.write(bytes);
                 bytes.clear();
             }

@@ -4,6 +4,7 @@
 #include "book/AddressBook.h"
 
 #include <filesystem>
+#include <vector>
 
 // The address list and contact files: what the command line and "open with" do with them.
 namespace exchange {
@@ -12,8 +13,8 @@ namespace exchange {
 // with another ending gives a fault; a file that cannot be read raises book::IoError.
 ReadResult readContactsFile(const std::filesystem::path& file);
 
-// Adds them as the Add command would, one after the other, in key order of the column.
-void addToList(book::AddressBook& book, int keyColumn, const ReadResult& contacts);
+// The contacts as records of the list, in file order.
+std::vector<book::Record> toRecords(const ReadResult& contacts);
 
 // The whole list as vCard or CSV (by the name's ending), saved the way the list is: complete or not at
 // all. Returns how many contacts were written; raises book::IoError, or std::invalid_argument for a

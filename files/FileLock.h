@@ -7,10 +7,9 @@
 
 namespace files {
 
-// A lock on a file or a folder, held while the object lives and given back when the process ends in any
-// way. Shared locks go together; an exclusive one stands alone. On POSIX an advisory flock(); on Windows
-// LockFileEx, which also keeps others from reading a locked file, and which locks a folder through the
-// hidden file ".numberwell.lock" in it.
+// An advisory lock on a file or a folder, held while the object lives and given back when the process
+// ends in any way. Shared locks go together; an exclusive one stands alone. On POSIX flock(); on Windows
+// LockFileEx, which locks a folder through the hidden file ".numberwell.lock" in it.
 class FileLock {
 public:
     enum class Kind { Shared, Exclusive };

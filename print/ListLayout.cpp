@@ -7,17 +7,25 @@ namespace print {
 namespace {
 
 ColumnWidths columnWidths(const book::AddressTable& table) {
-    ColumnWidths widths{};
-    widenColumns(widths, table, 0, table.rowCount());
+    ColumnWidths widths = headingWidths();
+    widenColumns(widths, table, 0, table.recordCount());
     return widths;
 }
 
 } // namespace
 
+ColumnWidths headingWidths() {
+    ColumnWidths widths{};
+    for (std::size_t column = 0; column < book::ColumnCount; ++column) {
+        widths[column] = book::Headings[column].size();
+    }
+    return widths;
+}
+
 void widenColumns(ColumnWidths& widths, const book::AddressTable& table, int first, int end) {
-    for (int row = first; row < end; ++row) {
-        for (int column = 0; column < book::ColumnCount; ++column) {
-            widths[column] = std::max(widths[column], table.cell(column, row).size());
+    for (int index = first; index < end; ++index) {
+        for (std::size_t column = 0; column < book::ColumnCount; ++column) {
+            widths[column] = std::max(widths[column], table.cell(static_cast<int>(column), index).size());
         }
     }
 }
@@ -33,11 +41,11 @@ std::string ListLayout::line(int index) const {
     if (index == 1) {
         return {};
     }
-    const int row = index == 0 ? 0 : index - 1;
     std::string line;
     line.reserve(lineLength_);
-    for (int column = 0; column < book::ColumnCount; ++column) {
-        const std::string_view text = table_.cell(column, row);
+    for (std::size_t column = 0; column < book::ColumnCount; ++column) {
+        const std::string_view text =
+            index == 0 ? book::Headings[column] : table_.cell(static_cast<int>(column), index - 2);
         line.append(text);
         line.append(widths_[column] + 1 - text.size(), ' ');
     }

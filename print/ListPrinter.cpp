@@ -2,7 +2,7 @@
 
 #include "ListLayout.h"
 #include "QueueUpload.h"
-#include "book/CodePage.h"
+#include "ui/CellText.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,15 +30,6 @@ const QString DocumentName = QStringLiteral("Address list");
 // Work done between two turns of the event loop; a page takes a few milliseconds.
 constexpr qint64 SliceMs = 8;
 constexpr int RowsMeasuredAtOnce = 20'000; // about a millisecond
-
-QString toText(const std::string& line) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(line.size()));
-    for (const char byte : line) {
-        text.append(QChar(static_cast<char16_t>(book::toUnicode(static_cast<unsigned char>(byte)))));
-    }
-    return text;
-}
 
 // Our own margins are none: the page is the printer's printable area.
 void preparePrinter(QPrinter& printer) {
@@ -146,13 +137,13 @@ public:
     }
 
 private:
-    int lineCount() const { return table_.rowCount() + 1; }
+    int lineCount() const { return table_.recordCount() + 2; }
 
     void measureRows() {
-        const int end = std::min(measured_ + RowsMeasuredAtOnce, table_.rowCount());
+        const int end = std::min(measured_ + RowsMeasuredAtOnce, table_.recordCount());
         widenColumns(widths_, table_, measured_, end);
         measured_ = end;
-        if (measured_ == table_.rowCount()) {
+        if (measured_ == table_.recordCount()) {
             layout_.emplace(table_, widths_);
         }
     }
@@ -165,7 +156,7 @@ private:
         const int end = std::min(first + linesPerPage_, lineCount());
         QString composed;
         for (int index = first; index < end; ++index) {
-            const QString text = toText(layout_->line(index));
+            const QString text = ui::toDisplay(layout_->line(index));
             painter_.drawText(QPointF(0, (index - first) * lineHeight_ + ascent_),
                               text.left(visibleCharacters_));
             if (index > 0) {
@@ -180,7 +171,7 @@ private:
     }
 
     const book::AddressTable table_;
-    ColumnWidths widths_{};
+    ColumnWidths widths_ = headingWidths();
     int measured_ = 0;
     std::optional<ListLayout> layout_;
     QTextEdit& editor_;
@@ -209,10 +200,14 @@ ListPrinter::ListPrinter(QObject* parent) : QObject(parent) {
 
 ListPrinter::~ListPrinter() = default;
 
-void ListPrinter::start(book::AddressTable table, QTextEdit& editor, QPrinter& printer, int fontPoints) {
+void ListPrinter::refuseWhileBusy() const {
     if (job_) {
         throw std::runtime_error("Das Drucken ist im Gang");
     }
+}
+
+void ListPrinter::start(book::AddressTable table, QTextEdit& editor, QPrinter& printer, int fontPoints) {
+    refuseWhileBusy();
     job_ = std::make_unique<Job>(std::move(table), editor, printer, fontPoints);
     nextSlice_.start();
     emit progressed(0, job_->pageCount());

@@ -11,20 +11,8 @@ class QPrinter;
 class QTextEdit;
 
 // Printing the address list while the window goes on working: the pages are composed, drawn and handed
-// to the printing system a few at a time from the event loop.
-//
-// How the print command uses it:
-//
-//     if (listPrinter_.busy()) {
-//         throw std::runtime_error("Das Drucken ist im Gang");
-//     }
-//     QPrintDialog dialog(printer_.get(), this);   // the one QPrinter of the run keeps the choice
-//     if (dialog.exec() != QDialog::Accepted) {
-//         return;                                  // editor keeps its previous text
-//     }
-//     listPrinter_.start(model_.table(), *ui_->editor, *printer_, PrintFontSize);
-//
-// Errors come as std::runtime_error, or as failed(), whose text is for the error box.
+// to the printing system a few at a time from the event loop. Errors come as std::runtime_error, or as
+// failed(), whose text is for the error box.
 namespace print {
 
 // Whether the printing system names a default printer; without one nothing can be printed.
@@ -46,6 +34,8 @@ public:
     void start(book::AddressTable table, QTextEdit& editor, QPrinter& printer, int fontPoints);
 
     bool busy() const { return job_ != nullptr; }
+    // Throws "Das Drucken ist im Gang" while a print is running: the command asks before its dialog.
+    void refuseWhileBusy() const;
 
     // Ends a running print at once: nothing of it reaches the queue, or its job there is cancelled.
     void cancel();

@@ -18,9 +18,14 @@ public:
     int rowHeight() const;
 
     // Asked before any change of the current row, whatever causes it (clicks, keys, the program,
-    // rows removed under it), with the column and the table row (view row + 1); false refuses it.
-    using RowQuestion = std::function<bool(int column, int tableRow)>;
+    // rows removed under it), with the column and the row; false refuses it.
+    using RowQuestion = std::function<bool(int column, int row)>;
     void setRowQuestion(RowQuestion question);
+
+    // Makes the change of the list and keeps the current row number, as a grid of fixed rows does: the
+    // records move, the highlight stays (unasked, unscrolled). Where that row is gone, the last row
+    // becomes current, asked as any other change of the current row is.
+    void keepingCurrentRow(const std::function<void()>& change);
 
 signals:
     void anyDoubleClick();
@@ -31,4 +36,5 @@ protected:
 
 private:
     RowQuestion rowQuestion_;
+    bool quiet_ = false; // the view follows the records while the list changes: no question then
 };

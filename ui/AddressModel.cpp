@@ -2,73 +2,77 @@
 
 #include "CellText.h"
 
-AddressModel::AddressModel(book::AddressBook& book, QObject* parent)
-    : QAbstractTableModel(parent), book_(book), shownRows_(book.table().rowCount() - 1) {}
+AddressModel::AddressModel(session::ListSession& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list) {
+    list_.addObserver(*this);
+}
 
-void AddressModel::showLoadedTable() {
+AddressModel::~AddressModel() {
+    list_.removeObserver(*this);
+}
+
+void AddressModel::recordsInserting(int first, int count) {
+    beginInsertRows({}, first, first + count - 1);
+}
+
+void AddressModel::recordsInserted() {
+    endInsertRows();
+}
+
+void AddressModel::recordRemoving(int index) {
+    beginRemoveRows({}, index, index);
+}
+
+void AddressModel::recordRemoved() {
+    endRemoveRows();
+}
+
+// Qt names the row the moved one goes before, counted before the move.
+void AddressModel::recordMoving(int from, int to) {
+    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+}
+
+void AddressModel::recordMoved() {
+    endMoveRows();
+}
+
+void AddressModel::recordChanged(int index) {
+    emit dataChanged(this->index(index, 0), this->index(index, book::ColumnCount - 1), {Qt::DisplayRole});
+}
+
+std::vector<int> AddressModel::recordsReordering() {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    followed_ = persistentIndexList();
+    std::vector<int> rows;
+    rows.reserve(static_cast<std::size_t>(followed_.size()));
+    for (const QModelIndex& index : followed_) {
+        rows.push_back(index.row());
+    }
+    return rows;
+}
+
+void AddressModel::recordsReordered(std::span<const int> newIndexes) {
+    QModelIndexList moved;
+    moved.reserve(followed_.size());
+    for (qsizetype at = 0; at < followed_.size(); ++at) {
+        const int row = newIndexes[static_cast<std::size_t>(at)];
+        moved.push_back(row < 0 ? QModelIndex() : index(row, followed_[at].column()));
+    }
+    changePersistentIndexList(followed_, moved);
+    followed_.clear();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void AddressModel::listReplacing() {
     beginResetModel();
-    shownRows_ = table().rowCount() - 1;
+}
+
+void AddressModel::listReplaced() {
     endResetModel();
 }
 
-int AddressModel::add(int keyColumn, const book::Record& record) {
-    const int rowsBefore = table().rowCount();
-    const int row = book_.add(keyColumn, record);
-    tellRowCount();
-    tellRowsChanged(row, table().rowCount() > rowsBefore ? table().rowCount() - 1 : row);
-    return row;
-}
-
-void AddressModel::setRecord(int row, const book::Record& record) {
-    book_.setRecord(row, record);
-    tellRowsChanged(row, row);
-}
-
-void AddressModel::insertRecord(int row, const book::Record& record) {
-    book_.insertRecord(row, record);
-    tellRowCount();
-    tellRowsChanged(row, table().rowCount() - 1);
-}
-
-void AddressModel::removeRecord(int row) {
-    const int oldLast = table().rowCount() - 1;
-    book_.removeRecord(row);
-    tellRowCount();
-    if (row < oldLast) {
-        tellRowsChanged(row, oldLast - 1);
-    }
-}
-
-void AddressModel::sortByColumn(int column) {
-    book_.sortByColumn(column);
-    tellRowsChanged(1, table().rowCount() - 1);
-}
-
-void AddressModel::sortAfterChange(int column, int row) {
-    book_.sortAfterChange(column, row);
-    tellRowsChanged(1, table().rowCount() - 1);
-}
-
-void AddressModel::tellRowCount() {
-    const int rows = table().rowCount() - 1;
-    if (rows > shownRows_) {
-        beginInsertRows({}, shownRows_, rows - 1);
-        shownRows_ = rows;
-        endInsertRows();
-    } else if (rows < shownRows_) {
-        beginRemoveRows({}, rows, shownRows_ - 1);
-        shownRows_ = rows;
-        endRemoveRows();
-    }
-}
-
-void AddressModel::tellRowsChanged(int firstTableRow, int lastTableRow) {
-    emit dataChanged(index(firstTableRow - 1, 0), index(lastTableRow - 1, book::ColumnCount - 1),
-                     {Qt::DisplayRole});
-}
-
 int AddressModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shownRows_;
+    return parent.isValid() ? 0 : table().recordCount();
 }
 
 int AddressModel::columnCount(const QModelIndex& parent) const {
@@ -76,11 +80,10 @@ int AddressModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant AddressModel::data(const QModelIndex& index, int role) const {
-    // A row the view still has while it is being told of its removal is no longer in the table.
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() + 1 >= table().rowCount()) {
+    if (role != Qt::DisplayRole || !index.isValid()) {
         return {};
     }
-    return ui::toGridText(table().cell(index.column(), index.row() + 1));
+    return ui::toGridText(table().cell(index.column(), index.row()));
 }
 
 QVariant AddressModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -88,5 +91,5 @@ QVariant AddressModel::headerData(int section, Qt::Orientation orientation, int 
         section >= book::ColumnCount) {
         return {};
     }
-    return ui::toDisplay(table().cell(section, 0));
+    return ui::toDisplay(book::Headings[static_cast<std::size_t>(section)]);
 }

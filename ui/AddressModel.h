@@ -1,31 +1,23 @@
 #pragma once
 
-#include "book/AddressBook.h"
+#include "book/AddressTable.h"
+#include "book/ListObserver.h"
+#include "session/ListSession.h"
 
 #include <QAbstractTableModel>
+#include <QModelIndexList>
 
-// The grid's view of the address book's table. Table row r is view row r - 1; row 0 is the header.
-// Every change of the records goes through here, so the view hears of exactly the rows that changed:
-// row moves are told as "rows from here on changed" plus one row added or dropped at the end, which
-// keeps the current row number where the commands expect it and never resets a million-row view.
-// The table changes first and the view is told afterwards, so a change that fails leaves both as they
-// were; the model keeps the row count the view was last told.
-class AddressModel : public QAbstractTableModel {
+// The grid's view of the list: view row r is record r, under the headings. It hears of every change of
+// the list where it happens and tells the view just that: an insert at its row, a removal at its row, a
+// move, a re-sort as a layout change that carries the persistent indexes (the selection's among them)
+// along with their records.
+class AddressModel : public QAbstractTableModel, private book::ListObserver {
     Q_OBJECT
 public:
-    explicit AddressModel(book::AddressBook& book, QObject* parent = nullptr);
+    explicit AddressModel(session::ListSession& list, QObject* parent = nullptr);
+    ~AddressModel() override;
 
-    const book::AddressTable& table() const { return book_.table(); }
-
-    // After the book was loaded: the whole table at once.
-    void showLoadedTable();
-
-    int add(int keyColumn, const book::Record& record); // the Add command's place; returns the row
-    void setRecord(int row, const book::Record& record);
-    void insertRecord(int row, const book::Record& record);
-    void removeRecord(int row);
-    void sortByColumn(int column);
-    void sortAfterChange(int column, int row); // the same result when only `row` was rewritten
+    const book::AddressTable& table() const { return list_.table(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -33,9 +25,18 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    void tellRowsChanged(int firstTableRow, int lastTableRow);
-    void tellRowCount(); // one row added or dropped at the end
+    void recordsInserting(int first, int count) override;
+    void recordsInserted() override;
+    void recordRemoving(int index) override;
+    void recordRemoved() override;
+    void recordMoving(int from, int to) override;
+    void recordMoved() override;
+    void recordChanged(int index) override;
+    std::vector<int> recordsReordering() override;
+    void recordsReordered(std::span<const int> newIndexes) override;
+    void listReplacing() override;
+    void listReplaced() override;
 
-    book::AddressBook& book_;
-    int shownRows_ = 0; // view rows, as the view was last told
+    session::ListSession& list_;
+    QModelIndexList followed_; // the persistent indexes during a reorder
 };

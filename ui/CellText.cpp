@@ -22,37 +22,13 @@ QString toGridText(std::string_view cell) {
     return toDisplay(cell.substr(0, GridTextLength)) + QChar(u'\u2026');
 }
 
-namespace {
-
-template <typename OnMissing> std::string convert(const QString& text, OnMissing onMissing) {
+std::string toCellLossy(const QString& text) {
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(text.size()));
     for (const char32_t character : text.toUcs4()) {
-        if (const auto byte = book::fromUnicode(character)) {
-            bytes.push_back(static_cast<char>(*byte));
-        } else if (!onMissing(bytes)) {
-            return {};
-        }
+        bytes.push_back(static_cast<char>(book::fromUnicode(character).value_or('?')));
     }
     return bytes;
-}
-
-} // namespace
-
-std::optional<std::string> toCell(const QString& text) {
-    bool representable = true;
-    std::string bytes = convert(text, [&](std::string&) { return representable = false; });
-    if (!representable) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-std::string toCellLossy(const QString& text) {
-    return convert(text, [](std::string& bytes) {
-        bytes.push_back('?');
-        return true;
-    });
 }
 
 } // namespace ui

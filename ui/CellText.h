@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,10 +18,7 @@ inline constexpr std::size_t GridTextLength = 1024;
 // display only: the cell itself keeps every byte.
 QString toGridText(std::string_view cell);
 
-// The bytes of a typed text, or nothing when a character has no byte in the code page.
-std::optional<std::string> toCell(const QString& text);
-
-// For search texts: characters without a byte become '?', as the system conversion does.
+// The bytes of a typed text: characters without a byte become '?', as the system conversion does.
 std::string toCellLossy(const QString& text);
 
 } // namespace ui

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <algorithm>
+
 namespace ui {
 
 void useDialogFrame(QDialog& dialog, int fontPixels) {
@@ -17,7 +19,7 @@ void useDialogFrame(QDialog& dialog, int fontPixels) {
 
 void setFontPixels(QWidget& widget, int pixels) {
     QFont font = widget.font();
-    font.setPixelSize(pixels);
+    font.setPixelSize(std::max(1, pixels));
     widget.setFont(font);
 }
 

@@ -9,7 +9,7 @@ namespace ui {
 // the form's font family at the given character height, and centred on the screen at every showing.
 void useDialogFrame(QDialog& dialog, int fontPixels);
 
-// Sets only the character height of the widget's font, keeping family and weight.
+// Sets only the character height of the widget's font (at least a pixel), keeping family and weight.
 void setFontPixels(QWidget& widget, int pixels);
 
 } // namespace ui

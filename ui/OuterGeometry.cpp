@@ -136,15 +136,16 @@ private:
 
 FrameKeeper::OuterFor centredOuter(const QWidget& window) {
     return [&window](const QMargins& frame) {
-        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        const QSize outer = window.size().grownBy(frame);
-        return QRect(area.topLeft() +
-                         QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2),
-                     outer);
+        return centredIn(QGuiApplication::primaryScreen()->availableGeometry(), window.size().grownBy(frame));
     };
 }
 
 } // namespace
+
+QRect centredIn(const QRect& area, const QSize& size) {
+    return {area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2,
+            size.width(), size.height()};
+}
 
 QMargins expectedFrame(const QWidget& window) {
     if (const QMargins own = frameOf(window); !own.isNull()) {

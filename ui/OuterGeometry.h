@@ -10,6 +10,9 @@ class QWidget;
 // right once more when the real frame is known.
 namespace ui {
 
+// A rectangle of that size in the middle of the area (halves rounded towards the area's top left).
+QRect centredIn(const QRect& area, const QSize& size);
+
 // The frame a window of ours is expected to get: its own once it has one, else that of another visible
 // window of the program, else none.
 QMargins expectedFrame(const QWidget& window);

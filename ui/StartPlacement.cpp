@@ -1,14 +1,11 @@
 #include "StartPlacement.h"
 
+#include "OuterGeometry.h"
+
 #include <algorithm>
 
 namespace ui {
 namespace {
-
-QRect centred(const QSize& size, const QRect& screen) {
-    return {screen.left() + (screen.width() - size.width()) / 2,
-            screen.top() + (screen.height() - size.height()) / 2, size.width(), size.height()};
-}
 
 int edge(const std::optional<int>& stored, int screenExtent, int layoutEdge) {
     return stored && *stored < screenExtent ? *stored : layoutEdge;
@@ -23,10 +20,10 @@ int extent(const std::optional<int>& stored, int desktopExtent, int layoutExtent
 StartPlacement startPlacement(const std::optional<settings::ViewValues>& stored, const QRect& screen,
                               const QRect& desktop) {
     if (!stored) {
-        return {false, centred(LayoutRect.size(), screen)};
+        return {false, centredIn(screen, LayoutRect.size())};
     }
     if (stored->maximised.value_or(false)) {
-        return {true, centred(LayoutRect.size(), screen)}; // what un-maximising gives
+        return {true, centredIn(screen, LayoutRect.size())}; // what un-maximising gives
     }
     const int width = extent(stored->width, desktop.width(), LayoutRect.width());
     const int height = extent(stored->height, desktop.height(), LayoutRect.height());

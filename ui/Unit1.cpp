@@ -1,9 +1,12 @@
 #include "Unit1.h"
 
 #include "AccessibleText.h"
+#include "AddressGrid.h"
 #include "CellText.h"
+#include "DialogFrame.h"
 #include "ErrorBox.h"
 #include "FontSize.h"
+#include "HandlerEdge.h"
 #include "MessageBox.h"
 #include "OuterGeometry.h"
 #include "ShellOpen.h"
@@ -13,8 +16,6 @@
 #include "Unit6.h"
 #include "WebAddress.h"
 #include "book/Sort.h"
-#include "exchange/ListExchange.h"
-#include "print/ListPrinter.h"
 #include "settings/SettingsKey.h"
 #include "ui_Unit1.h"
 
@@ -31,21 +32,10 @@
 #include <QScreen>
 
 #include <stdexcept>
-#include <system_error>
 
 namespace {
 
 constexpr int DesignFontPixels = 10;
-
-const QString ProbeFailedNotice =
-    QStringLiteral("Auf dem derzeitigen Datenträger läßt sich nicht abspeichern.\n"
-                   "Laden Sie die Datei 'Setup.exe', um das Programm auf der\n"
-                   "Festplatte zu installieren");
-
-QFont withPixelSize(QFont font, int pixels) {
-    font.setPixelSize(std::max(1, pixels));
-    return font;
-}
 
 // Where the design font is missing its stand-in is wider: the drop-down grows until its longest item
 // fits, and the search box beside it gives up that width, keeping its right edge.
@@ -59,42 +49,39 @@ void fitToItems(QComboBox& combo, QWidget& neighbour) {
 
 } // namespace
 
-TForm1::TForm1(Places places, QWidget* parent)
-    : TForm1(places, std::make_unique<book::AddressBook>(places.programFolder), parent) {}
-
-TForm1::TForm1(Places places, std::unique_ptr<book::AddressBook> book, QWidget* parent)
-    : QMainWindow(parent), ui_(std::make_unique<Ui::TForm1>()), places_(std::move(places)),
-      book_(std::move(book)), model_(*book_, this) {
+TForm1::TForm1(session::ListSession& list, const std::optional<settings::ViewValues>& stored, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::TForm1>()), list_(list), model_(list, this) {
     ui_->setupUi(this);
-    setFont(withPixelSize(font(), DesignFontPixels));
-    ui_->combo->setFont(withPixelSize(ui_->combo->font(), 12));
-    ui_->Button4->setFont(withPixelSize(ui_->Button4->font(), 11));
-    ui_->editor->setFont(withPixelSize(ui_->editor->font(), DesignFontPixels));
+    ui::setFontPixels(*this, DesignFontPixels);
+    ui::setFontPixels(*ui_->combo, 12);
+    ui::setFontPixels(*ui_->Button4, 11);
+    ui::setFontPixels(*ui_->editor, DesignFontPixels);
     ui_->Button5->setToolTip(QString::fromLatin1(ui::WebAddress));
     fitToItems(*ui_->combo, *ui_->Edit1);
     ui::nameControls(*this);
-    ui_->stringgrid1->setModel(&model_);
+    grid().setModel(&model_);
     ui_->Edit1->installEventFilter(this);
-    connect(ui_->stringgrid1->horizontalHeader(), &QHeaderView::sectionResized, this,
+    connect(grid().horizontalHeader(), &QHeaderView::sectionResized, this,
             &TForm1::stringgrid1ColWidthsChanged);
     connect(&listPrinter_, &print::ListPrinter::failed, this,
             [this](const QString& message) { ui::showErrorBox(this, message); });
 
-    FormCreate();
+    FormCreate(stored);
 
-    // Set after start-up, which makes row 1 current without asking the grid's rule.
-    ui_->stringgrid1->setRowQuestion(
-        [this](int column, int row) { return StringGrid1SelectCell(column, row); });
+    // Set after start-up, which makes the first row current without asking the grid's rule.
+    grid().setRowQuestion([this](int column, int row) { return StringGrid1SelectCell(column, row); });
+
+    Form2 = new TForm2(this);
+    Form3 = new TForm3(this);
+    Form6 = new TForm6(this);
+    connect(Form6, &TForm6::internetRequested, this,
+            [] { ui::shellOpen(QString::fromLatin1(ui::WebAddress)); });
 }
 
 TForm1::~TForm1() = default;
 
-void TForm1::attachDialogs(TForm2* entry, TForm3* fontSize, TForm6* otherPrograms) {
-    Form2 = entry;
-    Form3 = fontSize;
-    Form6 = otherPrograms;
-    connect(Form6, &TForm6::internetRequested, this,
-            [] { ui::shellOpen(QString::fromLatin1(ui::WebAddress)); });
+AddressGrid& TForm1::grid() const {
+    return *ui_->stringgrid1;
 }
 
 int TForm1::showModal(QDialog& dialog) {
@@ -106,84 +93,20 @@ int TForm1::showModal(QDialog& dialog) {
 
 // ---- start-up and shutdown ----
 
-void TForm1::FormCreate() {
-    std::error_code folderError;
-    std::filesystem::current_path(places_.programFolder, folderError);
-    if (folderError) {
-        startupErrors_ << QString::fromStdString(folderError.message());
-    }
-
-    if (book_->writeProbe()) {
-        ui::showInformation(nullptr, ProbeFailedNotice);
-        probeFailed_ = true;
-        return;
-    }
-
-    try {
-        listLock_ = files::FileLock::take(places_.programFolder, files::FileLock::Kind::Shared);
-    } catch (const files::FileError&) {
-        // A folder that cannot be locked (some network folders) only loses the guard against an import.
-    }
-    const bool listRead = loadAddresses(); // the headings are row 0 of every table
-
-    try {
-        applyViewSettings(settings::readViewSettings(places_.settingsFile));
-    } catch (const std::exception& error) { // the file's own errors come with the values read
-        startupErrors_ << QString::fromUtf8(error.what());
-    }
-    FormResize();          // the proportions of the last run, whatever size the window has now
-    addContacts(listRead); // in the key order of the search field just read
-
-    // The row height before the row count: a view that gets a million rows afterwards makes them all
-    // at that height, where changing it would copy its record of every row.
+// What the window shows of the list the session opened: the values of the last run, the columns in
+// their proportions, the rows at the height of the font, the first row current.
+void TForm1::FormCreate(const std::optional<settings::ViewValues>& stored) {
+    applyViewSettings(stored);
+    FormResize(); // the proportions of the last run, whatever size the window has now
     applyRowHeightRule();
-    model_.showLoadedTable();
-    ui_->stringgrid1->setCurrentIndex(model_.index(0, 0));
-}
-
-// Whatever fails (the file, or memory on a hostile one) leaves the empty list and is told once the window
-// exists; the unread file is kept under a dated name before a save replaces it.
-bool TForm1::loadAddresses() {
-    try {
-        book_->load();
-        return true;
-    } catch (const std::exception& error) {
-        startupErrors_ << QString::fromUtf8(error.what());
-    } catch (...) {
-        startupErrors_ << QStringLiteral("Unbekannter Fehler beim Lesen von Adressen.txt");
-    }
-    return false;
-}
-
-// The contacts of the file the program was opened with, added as Add would add them, before the view
-// is told the rows.
-void TForm1::addContacts(bool listRead) {
-    const std::filesystem::path& file = places_.contactsToAdd;
-    if (file.empty()) {
-        return;
-    }
-    if (!listRead) {
-        contactsNotice_ = QStringLiteral("No contacts added from %1: the address list could not be read")
-                              .arg(QString::fromStdString(file.filename().string()));
-        return;
-    }
-    try {
-        const exchange::ReadResult contacts = exchange::readContactsFile(file);
-        exchange::addToList(*book_, keyColumn(), contacts);
-        contactsNotice_ = QString::fromStdString(exchange::summaryText(contacts));
-    } catch (const std::exception& error) {
-        startupErrors_ << QString::fromUtf8(error.what());
-    } catch (...) {
-        startupErrors_ << QStringLiteral("Unbekannter Fehler beim Lesen von %1")
-                              .arg(QString::fromStdString(file.filename().string()));
-    }
+    grid().setCurrentIndex(model_.index(0, 0));
 }
 
 bool TForm1::event(QEvent* event) {
     const bool handled = QMainWindow::event(event);
     if (event->type() == QEvent::WindowActivate && !activated_) {
         activated_ = true;
-        FormActivate();
+        ui::atHandlerEdge(this, [this] { FormActivate(); });
     }
     // Closed with everything saved: a print still running would end half-way with the program.
     if (event->type() == QEvent::Close && event->isAccepted()) {
@@ -210,17 +133,11 @@ void TForm1::Quit1Click() {
 // so that the user can try again.
 void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
-    QString failure;
-    try {
+    ui::atHandlerEdge(this, [this, event] {
         FormCloseQuery();
+        list_.close();
         event->accept();
-        return;
-    } catch (const std::exception& error) {
-        failure = QString::fromUtf8(error.what());
-    } catch (...) {
-        failure = QStringLiteral("Unbekannter Fehler beim Speichern von Adressen.txt");
-    }
-    ui::showErrorBox(this, failure);
+    });
 }
 
 void TForm1::saveWithoutClosing() {
@@ -228,12 +145,9 @@ void TForm1::saveWithoutClosing() {
 }
 
 void TForm1::FormCloseQuery() {
-    std::optional<std::string> keptCopy;
-    if (book_->tableChanged()) {
-        keptCopy = book_->save();
-    }
+    const std::optional<std::string> keptCopy = list_.save(); // "Adressen.txt", when the table changed
     try {
-        settings::writeViewSettings(places_.settingsFile, viewValues());
+        list_.writeViewSettings(viewValues());
     } catch (const settings::SettingsError& error) {
         // The addresses are saved already; a program that cannot close would help nobody.
         ui::showErrorBox(this, QString::fromUtf8(error.what()));
@@ -275,9 +189,6 @@ void TForm1::applyViewSettings(const std::optional<settings::ViewValues>& stored
     if (stored->fontSize) {
         setGridFontPixels(ui::pointsToPixels(ui::drawablePoints(*stored->fontSize), screenDpi()));
     }
-    if (stored->error) {
-        startupErrors_ << QString::fromStdString(*stored->error);
-    }
 }
 
 settings::ViewValues TForm1::viewValues() const {
@@ -299,23 +210,23 @@ settings::ViewValues TForm1::viewValues() const {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    FormResize();
+    ui::atHandlerEdge(this, [this] { FormResize(); });
 }
 
 ui::ColumnWidths TForm1::columnWidths() const {
     ui::ColumnWidths widths{};
-    const QHeaderView* const header = ui_->stringgrid1->horizontalHeader();
-    for (int column = 0; column < ui::GridColumns; ++column) {
-        widths[static_cast<std::size_t>(column)] = header->sectionSize(column);
+    const QHeaderView* const header = grid().horizontalHeader();
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        widths[column] = header->sectionSize(static_cast<int>(column));
     }
     return widths;
 }
 
 void TForm1::FormResize() {
     const ui::ColumnWidths widths = ui::layoutColumns(width(), ColumnRatios);
-    QHeaderView* const header = ui_->stringgrid1->horizontalHeader();
-    for (int column = 0; column < ui::GridColumns; ++column) {
-        header->resizeSection(column, widths[static_cast<std::size_t>(column)]);
+    QHeaderView* const header = grid().horizontalHeader();
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        header->resizeSection(static_cast<int>(column), widths[column]);
     }
 }
 
@@ -324,26 +235,25 @@ void TForm1::stringgrid1ColWidthsChanged() {
 }
 
 int TForm1::gridFontPoints() const {
-    return ui::pixelsToPoints(ui_->stringgrid1->font().pixelSize(), screenDpi());
+    return ui::pixelsToPoints(grid().font().pixelSize(), screenDpi());
 }
 
 int TForm1::rowHeight() const {
-    return ui_->stringgrid1->rowHeight();
+    return grid().rowHeight();
 }
 
 void TForm1::setGridFontPixels(int pixels) {
-    ui_->stringgrid1->setFont(withPixelSize(ui_->stringgrid1->font(), pixels));
+    ui::setFontPixels(grid(), pixels);
 }
 
 void TForm1::applyRowHeightRule() {
-    ui_->stringgrid1->setRowHeight(ui::rowHeightFor(ui_->stringgrid1->font().pixelSize()));
+    grid().setRowHeight(ui::rowHeightFor(grid().font().pixelSize()));
 }
 
 // ---- selection and search ----
 
-int TForm1::currentRow() const {
-    const QModelIndex current = ui_->stringgrid1->currentIndex();
-    return current.isValid() ? current.row() + 1 : 1;
+int TForm1::currentRecord() const {
+    return std::max(0, grid().currentIndex().row());
 }
 
 int TForm1::keyColumn() const {
@@ -351,23 +261,20 @@ int TForm1::keyColumn() const {
 }
 
 void TForm1::selectRow(int row) {
-    if (row < 0 || row >= model_.table().rowCount()) {
-        throw std::out_of_range("Gitterindex außerhalb des zulässigen Bereichs");
+    if (row < 0 || row >= model_.rowCount()) {
+        throw std::out_of_range(book::GridIndexError);
     }
-    const int column = std::max(0, ui_->stringgrid1->currentIndex().column());
-    if (row == currentRow() || (row == 0 && !StringGrid1SelectCell(column, row))) {
+    if (row == currentRecord()) {
         return;
     }
-    const QModelIndex target = model_.index(row - 1, column);
-    ui_->stringgrid1->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect |
-                                                                    QItemSelectionModel::Rows);
-    ui_->stringgrid1->scrollTo(target);
+    const QModelIndex target = model_.index(row, std::max(0, grid().currentIndex().column()));
+    grid().selectionModel()->setCurrentIndex(target,
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    grid().scrollTo(target);
 }
 
+// The heading row is the view's own and can never be current.
 bool TForm1::StringGrid1SelectCell(int /*column*/, int row) {
-    if (row == 0) {
-        return false;
-    }
     setEmailEnabled(!model_.table().cell(book::EmailColumn, row).empty());
     return true;
 }
@@ -378,30 +285,32 @@ void TForm1::setEmailEnabled(bool enabled) {
 }
 
 void TForm1::Edit1Change() {
-    const book::AddressTable& table = model_.table();
-    if (table.rowCount() > 1) {
-        selectRow(book::locateRow(table, keyColumn(), ui::toCellLossy(ui_->Edit1->text()), 1,
-                                  table.rowCount() - 1));
-    }
+    ui::atHandlerEdge(this, [this] {
+        const book::AddressTable& table = model_.table();
+        selectRow(book::locateRow(table, keyColumn(), ui::toCellLossy(ui_->Edit1->text()), 0,
+                                  table.recordCount() - 1));
+    });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_->Edit1 && event->type() == QEvent::KeyPress) {
-        return Edit1KeyDown(static_cast<QKeyEvent*>(event)->key());
+        bool consumed = false;
+        ui::atHandlerEdge(this, [&] { consumed = Edit1KeyDown(static_cast<QKeyEvent*>(event)->key()); });
+        return consumed;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 bool TForm1::Edit1KeyDown(int key) {
-    const int row = currentRow();
+    const int row = currentRecord();
     if (key == Qt::Key_Up) {
-        if (row > 1) {
+        if (row > 0) {
             selectRow(row - 1);
         }
         return true;
     }
     if (key == Qt::Key_Down) {
-        if (row < model_.table().rowCount() - 1) {
+        if (row < model_.rowCount() - 1) {
             selectRow(row + 1);
         }
         return true;
@@ -410,14 +319,17 @@ bool TForm1::Edit1KeyDown(int key) {
 }
 
 void TForm1::sort() {
-    model_.sortByColumn(keyColumn());
+    list_.sortByColumn(keyColumn());
 }
 
-// The re-sort marks the table changed, so that the list is saved in the new order.
+// The re-sort marks the table changed, so that the list is saved in the new order; the current row
+// number stays until the search moves it.
 void TForm1::comboChange() {
-    sort();
-    ui_->Edit1->setFocus();
-    Edit1Change();
+    ui::atHandlerEdge(this, [this] {
+        grid().keepingCurrentRow([this] { sort(); });
+        ui_->Edit1->setFocus();
+        Edit1Change();
+    });
 }
 
 // ---- editing ----
@@ -438,25 +350,28 @@ book::Record TForm1::entryFields() const {
     return record;
 }
 
+// Add, Change and Delete keep the current row number, whatever record comes to stand in it.
 void TForm1::Button1Click() {
-    showEntryDialog(QStringLiteral("Add"), book::Record());
-    if (Form2->EntryCancelled()) {
-        return;
-    }
-    model_.add(keyColumn(), entryFields()); // at its place in key order, or into the empty list's row
+    ui::atHandlerEdge(this, [this] {
+        showEntryDialog(QStringLiteral("Add"), book::Record());
+        if (Form2->EntryCancelled()) {
+            return;
+        }
+        // At its place in key order, or into the empty list's blank record.
+        grid().keepingCurrentRow([this] { list_.add(keyColumn(), entryFields()); });
+    });
 }
 
 void TForm1::Button3Click() {
-    const int row = currentRow();
-    if (row <= 0) {
-        return;
-    }
-    showEntryDialog(QStringLiteral("Change"), model_.table().record(row));
-    if (Form2->EntryCancelled()) {
-        return;
-    }
-    model_.setRecord(row, entryFields());
-    model_.sortAfterChange(keyColumn(), row); // what sort() gives, without sorting everything again
+    ui::atHandlerEdge(this, [this] {
+        const int record = currentRecord();
+        showEntryDialog(QStringLiteral("Change"), model_.table().record(record));
+        if (Form2->EntryCancelled()) {
+            return;
+        }
+        // Rewritten, then the list sorted again.
+        grid().keepingCurrentRow([&] { list_.change(record, entryFields(), keyColumn()); });
+    });
 }
 
 void TForm1::stringgrid1DblClick() {
@@ -475,82 +390,79 @@ bool TForm1::confirmDelete() {
 }
 
 void TForm1::Button2Click() {
-    const book::AddressTable& table = model_.table();
-    if (table.rowCount() == 2) {
+    ui::atHandlerEdge(this, [this] {
         if (confirmDelete()) {
-            model_.setRecord(1, book::Record());
+            // The records below move up; the only record is emptied instead.
+            grid().keepingCurrentRow([this] { list_.remove(currentRecord()); });
         }
-        return;
-    }
-    if (currentRow() > 0 && confirmDelete()) {
-        model_.removeRecord(currentRow());
-    }
-    if (currentRow() > table.rowCount() - 1) {
-        selectRow(table.rowCount() - 1);
-    }
+    });
 }
 
 // ---- e-mail, web, information ----
 
 void TForm1::Button4Click() {
-    const int row = currentRow();
-    if (row <= 0) {
-        return;
-    }
-    ui::shellOpen(QStringLiteral("mailto:") + ui::toDisplay(model_.table().cell(book::EmailColumn, row)));
+    ui::atHandlerEdge(this, [this] {
+        ui::shellOpen(QStringLiteral("mailto:") +
+                      ui::toDisplay(model_.table().cell(book::EmailColumn, currentRecord())));
+    });
 }
 
 void TForm1::Button5Click() {
-    Form6->Button2Click();
+    ui::atHandlerEdge(this, [this] { Form6->Button2Click(); });
 }
 
 void TForm1::AndereProgramme1Click() {
-    showModal(*Form6);
+    ui::atHandlerEdge(this, [this] { showModal(*Form6); });
 }
 
 void TForm1::About1Click() {
-    const QString text = QStringLiteral("Numberwell Version 1.0\n"
-                                        "A small, fast address and telephone list.\n"
-                                        "Written by the Numberwell developers.\n"
-                                        "News, help and contact on the web:\n") +
-                         QString::fromLatin1(ui::WebAddress);
-    ui::MessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, this);
-    box.setEscapeButton(QMessageBox::Ok);
-    showModal(box);
+    ui::atHandlerEdge(this, [this] {
+        const QString text = QStringLiteral("Numberwell Version 1.0\n"
+                                            "A small, fast address and telephone list.\n"
+                                            "Written by the Numberwell developers.\n"
+                                            "News, help and contact on the web:\n") +
+                             QString::fromLatin1(ui::WebAddress);
+        ui::MessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok,
+                           this);
+        box.setEscapeButton(QMessageBox::Ok);
+        showModal(box);
+    });
 }
 
 // ---- font sizes ----
 
 void TForm1::Schriftgre1Click() {
-    Form3->setWindowTitle(QStringLiteral("Font size for viewing"));
-    Form3->setValue(gridFontPoints());
-    showModal(*Form3);
-    if (Form3->FontSizeCancelled()) {
-        return;
-    }
-    setGridFontPixels(ui::pointsToPixels(ui::drawablePoints(Form3->value()), screenDpi()));
-    applyRowHeightRule();
+    ui::atHandlerEdge(this, [this] {
+        Form3->setWindowTitle(QStringLiteral("Font size for viewing"));
+        Form3->setValue(gridFontPoints());
+        showModal(*Form3);
+        if (Form3->FontSizeCancelled()) {
+            return;
+        }
+        setGridFontPixels(ui::pointsToPixels(ui::drawablePoints(Form3->value()), screenDpi()));
+        applyRowHeightRule();
+    });
 }
 
 void TForm1::SchriftgrefrDrucker1Click() {
-    Form3->setWindowTitle(QStringLiteral("Font size for printer"));
-    Form3->setValue(PrintFontSize);
-    showModal(*Form3);
-    if (!Form3->FontSizeCancelled()) {
-        PrintFontSize = Form3->value();
-    }
+    ui::atHandlerEdge(this, [this] {
+        Form3->setWindowTitle(QStringLiteral("Font size for printer"));
+        Form3->setValue(PrintFontSize);
+        showModal(*Form3);
+        if (!Form3->FontSizeCancelled()) {
+            PrintFontSize = Form3->value();
+        }
+    });
 }
 
 // ---- printing ----
 
 void TForm1::Listedrucken1Click() {
-    try {
+    ui::atHandlerEdge(this, [this] {
         if (!print::defaultPrinterKnown()) {
             throw std::runtime_error("Zur Zeit ist kein Standard-Drucker gewählt");
         }
-        if (listPrinter_.busy()) {
-            throw std::runtime_error("Das Drucken ist im Gang");
-        }
+        listPrinter_.refuseWhileBusy();
         if (!printer_) {
             printer_ = std::make_unique<QPrinter>(); // lives for the run: the choice stays selected
             printer_->setPrinterName(QPrinterInfo::defaultPrinter().printerName());
@@ -563,7 +475,5 @@ void TForm1::Listedrucken1Click() {
         printer_->setPrintRange(QPrinter::AllPages);
         // A copy: the list can be edited meanwhile, and the paper shows it as it was now.
         listPrinter_.start(model_.table(), *ui_->editor, *printer_, ui::drawablePoints(PrintFontSize));
-    } catch (const std::runtime_error& error) {
-        ui::showErrorBox(this, QString::fromUtf8(error.what()));
-    }
+    });
 }

@@ -3,15 +3,12 @@
 #include "AddressModel.h"
 #include "ColumnLayout.h"
 #include "PrintProgress.h"
-#include "book/AddressBook.h"
-#include "files/FileLock.h"
 #include "print/ListPrinter.h"
+#include "session/ListSession.h"
 #include "settings/ViewSettings.h"
 
 #include <QMainWindow>
-#include <QStringList>
 
-#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -20,41 +17,28 @@ class TForm1;
 }
 class QDialog;
 class QPrinter;
+class AddressGrid;
 class TForm2;
 class TForm3;
 class TForm6;
 
-// The main window: the address grid with its search panel, menus and commands.
+// The main window: the address grid with its search panel, menus and commands, over a list that the
+// session has opened. The three dialogs are made with it and live as long as it does.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    struct Places {
-        std::filesystem::path programFolder; // becomes the working folder; holds "Adressen.txt"
-        std::filesystem::path settingsFile;
-        std::filesystem::path contactsToAdd{}; // a vCard or CSV file opened with the program, or empty
-    };
-    explicit TForm1(Places places, QWidget* parent = nullptr);
-    // With an address book of the caller's (tests use one whose load or save fails).
-    TForm1(Places places, std::unique_ptr<book::AddressBook> book, QWidget* parent = nullptr);
+    // Shows the list, placed and laid out by the view values of the last run (nothing: none stored).
+    TForm1(session::ListSession& list, const std::optional<settings::ViewValues>& stored,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Stores what a close stores, and the window stays: for a session manager that may still cancel its
     // log-off. Raises when the addresses could not be saved.
     void saveWithoutClosing();
 
-    // The dialogs are created after the main window, and used from then on.
-    void attachDialogs(TForm2* entry, TForm3* fontSize, TForm6* otherPrograms);
-
-    // The write probe failed: the notice was shown and the program must end at once.
-    bool probeFailed() const { return probeFailed_; }
-    // Errors raised while the window was created, for the error box once it exists.
-    const QStringList& startupErrors() const { return startupErrors_; }
-    // What adding the contacts of Places::contactsToAdd did, for a notice once the window shows.
-    const QString& contactsNotice() const { return contactsNotice_; }
-
     const AddressModel& model() const { return model_; }
-    bool tableChanged() const { return book_->tableChanged(); }
-    int currentRow() const;
+    bool tableChanged() const { return list_.tableChanged(); }
+    int currentRecord() const;
     const ui::ColumnRatios& columnRatios() const { return ColumnRatios; }
     int printFontSize() const { return PrintFontSize; }
     int gridFontPoints() const;
@@ -83,9 +67,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
-    bool loadAddresses();
-    void addContacts(bool listRead);
+    void FormCreate(const std::optional<settings::ViewValues>& stored);
     void FormActivate();
     void FormCloseQuery();
     void FormResize();
@@ -94,6 +76,7 @@ private:
     bool Edit1KeyDown(int key);
     void sort();
 
+    AddressGrid& grid() const;
     int showModal(QDialog& dialog);
     void selectRow(int row);
     int keyColumn() const;
@@ -109,21 +92,18 @@ private:
     int screenDpi() const;
 
     std::unique_ptr<Ui::TForm1> ui_;
-    Places places_;
-    std::unique_ptr<book::AddressBook> book_;
+    session::ListSession& list_;
     AddressModel model_;
-    TForm2* Form2 = nullptr;
-    TForm3* Form3 = nullptr;
-    TForm6* Form6 = nullptr;
     std::unique_ptr<QPrinter> printer_;
     print::ListPrinter listPrinter_;
     ui::PrintProgress printProgress_{listPrinter_, *this};
 
     ui::ColumnRatios ColumnRatios = ui::FirstStartRatios;
     int PrintFontSize = 8;
-    bool probeFailed_ = false;
     bool activated_ = false;
-    QStringList startupErrors_;
-    QString contactsNotice_;
-    std::optional<files::FileLock> listLock_; // shared with other windows; an import waits for none
+
+    // Made after the window itself, as their order has it; children of the window.
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TForm6* Form6 = nullptr;
 };

@@ -19,8 +19,8 @@ std::optional<FileLock> FileLock::tryTake(const std::filesystem::path& file, Kin
     return lock(file, kind, false);
 }
 
-// Windows locks byte ranges of open files, and a folder cannot be opened so: its lock is on a hidden file
-// in it, made on first use and left there for the next.
+// Windows locks open files only, and a folder cannot be opened so: its lock is on a hidden file in it,
+// made on first use and left there for the next.
 std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, Kind kind, bool wait) {
     const DWORD attributes = ::GetFileAttributesW(file.c_str());
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -32,15 +32,8 @@ std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, Kind k
     if (!descriptor.isOpen()) {
         throwOpenError(::GetLastError(), locked);
     }
-    const DWORD flags = (kind == Kind::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0U) |
-                        (wait ? 0U : static_cast<DWORD>(LOCKFILE_FAIL_IMMEDIATELY));
-    OVERLAPPED from{}; // the whole file, from its start
-    if (!::LockFileEx(handleOf(descriptor), flags, 0, MAXDWORD, MAXDWORD, &from)) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_LOCK_VIOLATION && !wait) {
-            return std::nullopt;
-        }
-        throwWindowsError(error, file);
+    if (!lockWholeFile(handleOf(descriptor), kind == Kind::Exclusive, wait, file)) {
+        return std::nullopt;
     }
     return FileLock(std::move(descriptor));
 }

@@ -38,6 +38,21 @@ FileStatus statusOfHandle(HANDLE handle, const std::filesystem::path& file) {
     return statusFrom(info);
 }
 
+bool lockWholeFile(HANDLE handle, bool exclusive, bool wait, const std::filesystem::path& file) {
+    const DWORD flags = (exclusive ? static_cast<DWORD>(LOCKFILE_EXCLUSIVE_LOCK) : 0U) |
+                        (wait ? 0U : static_cast<DWORD>(LOCKFILE_FAIL_IMMEDIATELY));
+    OVERLAPPED farPastTheEnd{};
+    farPastTheEnd.OffsetHigh = 0x40000000; // 2^62
+    if (!::LockFileEx(handle, flags, 0, 1, 0, &farPastTheEnd)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_LOCK_VIOLATION && !wait) {
+            return false;
+        }
+        throwWindowsError(error, file);
+    }
+    return true;
+}
+
 std::optional<FileStatus> statusOf(const std::filesystem::path& file) {
     // Only the attributes are asked for, so no program that has the file open stands in the way; a
     // folder answers too, as it does to stat().

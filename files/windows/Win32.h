@@ -36,4 +36,9 @@ bool nameTaken(const std::filesystem::path& file);
 
 FileStatus statusOfHandle(HANDLE handle, const std::filesystem::path& file);
 
+// A lock for the whole file, as flock() gives: Windows keeps everyone else, other handles of our own
+// included, from locked bytes, so the lock is on one byte far past any file's end. False when another
+// holds a lock in the way and the call was not to wait.
+bool lockWholeFile(HANDLE handle, bool exclusive, bool wait, const std::filesystem::path& file);
+
 } // namespace files

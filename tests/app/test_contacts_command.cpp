@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "files/FileLock.h"
 #include "settings/SettingsKey.h"
+#include "settings/ViewSettings.h"
 #include "support/TempFolder.h"
 
 #include <QProcess>
@@ -28,10 +29,17 @@ struct ProgramFolder {
         environment.insert("HOME", QString::fromStdString(folder.path().string()));
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((folder / "config").string()));
     }
+    // As a window's close leaves them: all values, here with this search field.
     void searchField(int combo) const {
-        settings::SettingsWriter key(folder / "config" / "numberwell" / "user.reg");
-        key.writeInteger("combo", combo);
-        key.commit();
+        settings::ViewValues values;
+        values.maximised = false;
+        values.left = values.top = 0;
+        values.width = 640;
+        values.height = 261;
+        values.combo = combo;
+        values.ratios.fill(5.0);
+        values.printSize = values.fontSize = 8;
+        settings::writeViewSettings(folder / "config" / "numberwell" / "user.reg", values);
     }
     std::string list() const { return testsupport::readBytes(folder / "Adressen.txt"); }
 };

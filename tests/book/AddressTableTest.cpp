@@ -35,61 +35,61 @@ TEST(Record, EqualityLooksAtFieldBoundaries) {
     EXPECT_TRUE((Record{"", "", ""}).isBlank());
 }
 
-TEST(AddressTable, StartsWithHeadingsAndOneBlankRow) {
+TEST(AddressTable, StartsAsTheEmptyListOfOneBlankRecord) {
     for (const AddressTable& table : {AddressTable(), AddressTable(""),
                                       AddressTable("\x1a"
                                                    "a|b\r\n")}) {
-        EXPECT_EQ(table.rowCount(), 2);
-        for (int column = 0; column < ColumnCount; ++column) {
-            EXPECT_EQ(table.cell(column, 0), book::Headings[static_cast<std::size_t>(column)]);
-        }
-        EXPECT_TRUE(table.record(1).isBlank());
+        EXPECT_EQ(table.recordCount(), 1);
+        EXPECT_TRUE(table.isEmptyList());
+        EXPECT_TRUE(table.record(0).isBlank());
         EXPECT_EQ(book::formatAddressText(table), "||||||\r\n");
     }
+    EXPECT_FALSE(tableOf({Record{}, Record{}}).isEmptyList()); // blank records of a longer list are records
+    EXPECT_FALSE(tableOf({Record{"", "", "x"}}).isEmptyList());
 }
 
 TEST(AddressTable, RejectsIndicesOutsideTheGrid) {
     AddressTable table;
-    EXPECT_THROW(table.cell(ColumnCount, 1), std::out_of_range);
-    EXPECT_THROW(table.cell(-1, 1), std::out_of_range);
-    EXPECT_THROW(table.cell(0, 2), std::out_of_range);
-    EXPECT_THROW(table.setRecord(0, Record{"x"}), std::out_of_range);
-    EXPECT_THROW(table.insertRecord(0, Record{}), std::out_of_range);
-    EXPECT_THROW(table.insertRecord(3, Record{}), std::out_of_range);
-    EXPECT_THROW(table.removeRecord(2), std::out_of_range);
-    EXPECT_THROW(table.moveRecord(1, 2), std::out_of_range);
+    EXPECT_THROW(table.cell(ColumnCount, 0), std::out_of_range);
+    EXPECT_THROW(table.cell(-1, 0), std::out_of_range);
+    EXPECT_THROW(table.cell(0, 1), std::out_of_range);
+    EXPECT_THROW(table.cell(0, -1), std::out_of_range);
+    EXPECT_THROW(table.setRecord(1, Record{"x"}), std::out_of_range);
+    EXPECT_THROW(table.insertRecord(-1, Record{}), std::out_of_range);
+    EXPECT_THROW(table.insertRecord(2, Record{}), std::out_of_range);
+    EXPECT_THROW(table.removeRecord(1), std::out_of_range);
+    EXPECT_THROW(table.moveRecord(0, 1), std::out_of_range);
 }
 
 // What the file cannot give back is refused, and the table stays as it was.
 TEST(AddressTable, RefusesFieldsTheFileCannotHold) {
     AddressTable table = tableOf({Record{"keep"}});
     for (const std::string_view field : {"a|b", "a\rb", "a\x1a"}) {
-        EXPECT_THROW(table.setRecord(1, Record{"x", field}), std::invalid_argument) << field;
-        EXPECT_THROW(table.insertRecord(1, Record{field}), std::invalid_argument) << field;
+        EXPECT_THROW(table.setRecord(0, Record{"x", field}), std::invalid_argument) << field;
+        EXPECT_THROW(table.insertRecord(0, Record{field}), std::invalid_argument) << field;
     }
-    EXPECT_EQ(table.rowCount(), 2);
-    EXPECT_EQ(table.record(1), Record{"keep"});
-    table.setRecord(1, Record{"a\nb"}); // a lone line feed is text in a field
-    EXPECT_EQ(table.cell(0, 1), "a\nb");
+    EXPECT_EQ(table.recordCount(), 1);
+    EXPECT_EQ(table.record(0), Record{"keep"});
+    table.setRecord(0, Record{"a\nb"}); // a lone line feed is text in a field
+    EXPECT_EQ(table.cell(0, 0), "a\nb");
 }
 
-TEST(AddressTable, RemovingTheOnlyRecordLeavesABlankRow) {
+TEST(AddressTable, RemovingTheOnlyRecordLeavesTheEmptyList) {
     AddressTable table = tableOf({Record{"only"}});
-    table.removeRecord(1);
-    EXPECT_EQ(table.rowCount(), 2);
-    EXPECT_TRUE(table.record(1).isBlank());
+    table.removeRecord(0);
+    EXPECT_TRUE(table.isEmptyList());
 }
 
 // A copy is a list of its own: the file's bytes are shared, changes are not.
 TEST(AddressTable, CopiesChangeApart) {
     AddressTable original = tableOf({Record{"a"}, Record{"b"}});
     const AddressTable copy = original;
-    original.setRecord(1, Record{"changed"});
-    original.removeRecord(2);
-    EXPECT_EQ(copy.rowCount(), 3);
-    EXPECT_EQ(copy.cell(0, 1), "a");
-    EXPECT_EQ(copy.cell(0, 2), "b");
-    EXPECT_EQ(original.cell(0, 1), "changed");
+    original.setRecord(0, Record{"changed"});
+    original.removeRecord(1);
+    EXPECT_EQ(copy.recordCount(), 2);
+    EXPECT_EQ(copy.cell(0, 0), "a");
+    EXPECT_EQ(copy.cell(0, 1), "b");
+    EXPECT_EQ(original.cell(0, 0), "changed");
 }
 
 // The cells of lines far longer than the grid shows come from their index: the same as a short line's.
@@ -98,10 +98,10 @@ TEST(AddressTable, LongLinesReadLikeShortOnes) {
     const std::vector<Record> records = {Record{longField, "b", "", longField, "e"}, Record{"short"},
                                          Record{"a", "b", "c", "d", "e", "f", longField}};
     AddressTable table = tableOf(records);
-    table.insertRecord(2, Record{"new", longField});
+    table.insertRecord(1, Record{"new", longField});
     const std::vector<Record> expected = {records[0], Record{"new", longField}, records[1], records[2]};
     for (std::size_t index = 0; index < expected.size(); ++index) {
-        EXPECT_EQ(table.record(static_cast<int>(index) + 1), expected[index]) << "row " << index + 1;
+        EXPECT_EQ(table.record(static_cast<int>(index)), expected[index]) << "record " << index;
     }
 }
 
@@ -116,13 +116,13 @@ TEST(AddressTable, RowMovesGiveThePlainListsResult) {
         AddressTable table = tableOf(plain);
         for (int step = 0; step < 6; ++step) {
             const auto rows = static_cast<unsigned>(plain.size());
-            const int row = 1 + static_cast<int>(random() % rows);
+            const int row = static_cast<int>(random() % rows);
             const Record record{"new", std::to_string(step)};
             switch (random() % 4) {
             case 0: {
-                const int at = 1 + static_cast<int>(random() % (rows + 1));
+                const int at = static_cast<int>(random() % (rows + 1));
                 table.insertRecord(at, record);
-                plain.insert(plain.begin() + (at - 1), record);
+                plain.insert(plain.begin() + at, record);
                 break;
             }
             case 1:
@@ -130,24 +130,24 @@ TEST(AddressTable, RowMovesGiveThePlainListsResult) {
                 if (plain.size() == 1) {
                     plain.front() = Record();
                 } else {
-                    plain.erase(plain.begin() + (row - 1));
+                    plain.erase(plain.begin() + row);
                 }
                 break;
             case 2:
                 table.setRecord(row, record);
-                plain[static_cast<std::size_t>(row - 1)] = record;
+                plain[static_cast<std::size_t>(row)] = record;
                 break;
             default: {
-                const int to = 1 + static_cast<int>(random() % rows);
+                const int to = static_cast<int>(random() % rows);
                 table.moveRecord(row, to);
-                const Record moved = plain[static_cast<std::size_t>(row - 1)];
-                plain.erase(plain.begin() + (row - 1));
-                plain.insert(plain.begin() + (to - 1), moved);
+                const Record moved = plain[static_cast<std::size_t>(row)];
+                plain.erase(plain.begin() + row);
+                plain.insert(plain.begin() + to, moved);
             }
             }
-            ASSERT_EQ(table.rowCount(), static_cast<int>(plain.size()) + 1);
+            ASSERT_EQ(table.recordCount(), static_cast<int>(plain.size()));
             for (std::size_t index = 0; index < plain.size(); ++index) {
-                ASSERT_EQ(table.record(static_cast<int>(index) + 1), plain[index]) << "round " << round;
+                ASSERT_EQ(table.record(static_cast<int>(index)), plain[index]) << "round " << round;
             }
             ASSERT_EQ(book::formatAddressText(table), testsupport::addressText(plain));
         }

@@ -118,13 +118,35 @@ make_program_folder() {
 # Starts the copy in the named folder with its own home and settings, and waits until its main window
 # has the keyboard focus and has run its first activation (the caption changes then).
 start_program() {
+    launch_program "$1"
+    wait_for_main_window
+}
+
+# The same where a notice stands over the window at start: it is answered with Enter first.
+start_program_past_notice() {
+    launch_program "$1"
+    wait_for "the notice at start" find_window dialog '^Information( |$)'
+    give_focus "$dialog"
+    press Return
+    wait_for "the notice to close" not visible "$dialog"
+    wait_for_main_window
+}
+
+launch_program() {
     local folder=$work/$1
     set_program_environment
     program_log=$work/program.log
     # From a neutral folder: the program must find its list by its own location.
     (cd "$work/home" && exec env -i "${program_environment[@]}" "$folder/numberwell" >"$program_log" 2>&1) &
     program_pid=$!
-    wait_for_main_window
+}
+
+# Ends the program at once, as a crash or a power cut would: it saves nothing.
+kill_program() {
+    kill -KILL "$program_pid"
+    wait_for "the program to end" not running
+    wait "$program_pid" || true
+    program_pid=
 }
 
 # The program's whole environment; nothing of the test's own leaks in. No print scheduler unless a

@@ -211,6 +211,61 @@ case_sighup() { end_by_signal HUP no-dialog; }
 case_sigint() { end_by_signal INT no-dialog; }
 case_sigterm_during_entry_dialog() { end_by_signal TERM with-dialog; }
 
+# ---- a crash loses nothing ----
+
+# An Add, a Change and a Delete, then the program is killed outright: the list on disk is still the old
+# one, and the journal beside it holds the three changes.
+three_changes_then_killed() {
+    make_program_folder p
+    place_list p four_by_name.txt
+    start_program p
+    open_dialog '^Add( |$)' F2
+    type_text 'Berg'
+    close_dialog alt+o
+    type_text 'na' # Nagel
+    open_dialog '^Change( |$)' F4
+    press ctrl+a
+    type_text 'Otto'
+    close_dialog alt+o
+    press ctrl+a
+    type_text 'zo' # Zorn
+    open_dialog '^Best.+tigung( |$)' F3
+    close_dialog Return
+    kill_program
+    expect_list p "$start_lists/four_by_name.txt"
+    [ -s "$work/p/Adressen.journal" ] || fail "no journal beside the list after three changes"
+}
+
+# The next start shows the three, says so, and the close saves them.
+case_crash_recovered() {
+    three_changes_then_killed
+    start_program_past_notice p
+    quit_with_access_keys
+    expect_list p "$expected/crash_recovered.txt"
+    [ ! -e "$work/p/Adressen.journal" ] || fail "the journal is still there after the save"
+}
+
+# The crash tore the last entry (the Delete) half-way: it is dropped, the two before it are kept.
+case_crash_torn_entry() {
+    three_changes_then_killed
+    truncate -s -5 "$work/p/Adressen.journal"
+    start_program_past_notice p
+    quit_with_access_keys
+    expect_list p "$expected/crash_torn_entry.txt"
+}
+
+# Another program wrote the list after the crash: the changes are not made on a list they were not made
+# on, but kept under a dated name, and the user is told; the other program's list stays as it is.
+case_crash_then_list_changed() {
+    three_changes_then_killed
+    cp "$start_lists/three_by_name.txt" "$work/p/Adressen.txt"
+    touch -d '+5 seconds' "$work/p/Adressen.txt"
+    start_program_past_notice p
+    quit_with_access_keys
+    expect_list p "$start_lists/three_by_name.txt"
+    compgen -G "$work/p/Adressen [0-9]*.journal" >/dev/null || fail "no dated journal kept: $(ls "$work/p")"
+}
+
 # ---- on a desktop: placement, message boxes, printing, the session ----
 
 # Start and quit five times: the window stands where the settings say, by its outer rectangle, and the

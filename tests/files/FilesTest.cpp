@@ -100,7 +100,7 @@ TEST_P(FolderNameTest, FolderLocksShareOrStandAlone) {
     EXPECT_FALSE(files::FileLock::tryTake(folder, Kind::Shared));
 }
 
-TEST_P(FolderNameTest, AppendedBytesStayThroughTruncationAndReopening) {
+TEST_P(FolderNameTest, AppendedBytesStayThroughTruncationReopeningAndTheLock) {
     {
         files::AppendFile journal(file);
         EXPECT_EQ(journal.size(), 0U);
@@ -112,7 +112,10 @@ TEST_P(FolderNameTest, AppendedBytesStayThroughTruncationAndReopening) {
     }
     files::AppendFile reopened(file);
     EXPECT_EQ(reopened.size(), 4U);
-    reopened.append("f");
+    EXPECT_TRUE(reopened.tryLock());
+    EXPECT_FALSE(files::AppendFile(file).tryLock());
+    EXPECT_EQ(files::statusOf(file), reopened.status());
+    reopened.append("f"); // the lock keeps no writer of our own away
     EXPECT_EQ(readBytes(file), "abcef");
 }
 

@@ -48,11 +48,11 @@ std::vector<std::array<std::string, ColumnCount>> readLiterally(std::string_view
 }
 
 bool sameRecords(const AddressTable& left, const AddressTable& right) {
-    if (left.rowCount() != right.rowCount()) {
+    if (left.recordCount() != right.recordCount()) {
         return false;
     }
-    for (int row = 0; row < left.rowCount(); ++row) {
-        if (!(left.record(row) == right.record(row))) {
+    for (int index = 0; index < left.recordCount(); ++index) {
+        if (!(left.record(index) == right.record(index))) {
             return false;
         }
     }
@@ -62,11 +62,11 @@ bool sameRecords(const AddressTable& left, const AddressTable& right) {
 void checkAgainstLiteralReading(std::string_view bytes) {
     const AddressTable table{std::string(bytes)};
     const std::vector<std::array<std::string, ColumnCount>> lines = readLiterally(bytes);
-    fuzzcheck::require(table.rowCount() == std::max(static_cast<int>(lines.size()) + 1, 2),
-                       "a row for every line, and the blank row of the empty list without any");
+    fuzzcheck::require(table.recordCount() == std::max(static_cast<int>(lines.size()), 1),
+                       "a record for every line, and the blank record of the empty list without any");
     for (std::size_t line = 0; line < lines.size(); ++line) {
         for (int column = 0; column < ColumnCount; ++column) {
-            fuzzcheck::require(table.cell(column, static_cast<int>(line) + 1) ==
+            fuzzcheck::require(table.cell(column, static_cast<int>(line)) ==
                                    lines[line][static_cast<std::size_t>(column)],
                                "a cell holds what the line rules give");
         }

@@ -66,7 +66,7 @@ void TestListLayout::composesAlignedColumns() {
     const book::AddressTable table = tableOf(records);
     const print::ListLayout layout(table);
 
-    QCOMPARE(layout.lineCount(), table.rowCount() + 1);
+    QCOMPARE(layout.lineCount(), table.recordCount() + 2);
     QVERIFY2(layout.line(1).empty(), "the line after the headings holds nothing");
 
     std::size_t lineLength = 0;
@@ -77,12 +77,13 @@ void TestListLayout::composesAlignedColumns() {
     QCOMPARE(padded[0] + 1, static_cast<std::size_t>(secondColumnStart));
     QCOMPARE(lineLength - padded[6] + 1, static_cast<std::size_t>(seventhColumnStart));
 
-    for (int row = 0; row < table.rowCount(); ++row) {
+    for (int row = 0; row <= table.recordCount(); ++row) { // the headings, then the records
         const std::string line = layout.line(row == 0 ? 0 : row + 1);
         QCOMPARE(line.size(), lineLength);
         std::size_t start = 0;
         for (int column = 0; column < book::ColumnCount; ++column) {
-            const std::string_view text = table.cell(column, row);
+            const std::string_view text =
+                row == 0 ? book::Headings[static_cast<std::size_t>(column)] : table.cell(column, row - 1);
             const std::string_view field = std::string_view(line).substr(start, padded[column]);
             QCOMPARE(field.substr(0, text.size()), text);
             QVERIFY2(field.find_first_not_of(' ', text.size()) == std::string_view::npos,

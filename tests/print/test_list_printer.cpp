@@ -114,7 +114,7 @@ void TestListPrinter::theEventLoopRunsAndThePrintKeepsItsCopy() {
     QTimer::singleShot(0, this, [&] { loopRan = listPrinter_.busy(); });
     QSignalSpy ended(&listPrinter_, &print::ListPrinter::ended);
     listPrinter_.start(table, *editor_, *printer_, 8);
-    table.setRecord(1, book::Record{"changed while printing"});
+    table.setRecord(0, book::Record{"changed while printing"});
     QVERIFY(ended.wait(60'000));
     QVERIFY2(loopRan, "the event loop did not run while the pages were printed");
     QCOMPARE(editor_->toPlainText(), expected);

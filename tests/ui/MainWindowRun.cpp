@@ -3,9 +3,6 @@
 #include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 #include "ui/CellText.h"
-#include "ui/Unit2.h"
-#include "ui/Unit3.h"
-#include "ui/Unit6.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -71,45 +68,46 @@ TForm1& MainWindowRun::start() {
 }
 
 TForm1& MainWindowRun::start(std::unique_ptr<book::AddressBook> book) {
-    form_ =
-        std::make_unique<TForm1>(TForm1::Places{folder(), settingsFile(), contactsToAdd_}, std::move(book));
-    form_->attachDialogs(new TForm2(form_.get()), new TForm3(form_.get()), new TForm6(form_.get()));
-    form_->show();
-    if (!QTest::qWaitForWindowActive(form_.get())) {
+    start_ = startWindow({folder(), settingsFile()}, contactsToAdd_, std::move(book));
+    if (!start_) {
+        qFatal("the write probe failed");
+    }
+    form().show();
+    if (!QTest::qWaitForWindowActive(&form())) {
         qWarning("main window did not become active");
     }
-    return *form_;
+    return form();
 }
 
 void MainWindowRun::press(Qt::Key key) {
-    if (!QTest::qWaitForWindowActive(form_.get())) {
+    if (!QTest::qWaitForWindowActive(&form())) {
         qWarning("main window is not active");
     }
     QTest::keyClick(&searchBox(), key);
 }
 
 void MainWindowRun::choose(const char* action) {
-    form_->findChild<QAction*>(QString::fromLatin1(action))->trigger();
+    form().findChild<QAction*>(QString::fromLatin1(action))->trigger();
 }
 
 bool MainWindowRun::close() {
-    return form_->close();
+    return form().close();
 }
 
 QLineEdit& MainWindowRun::searchBox() {
-    return *form_->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    return *form().findChild<QLineEdit*>(QStringLiteral("Edit1"));
 }
 QComboBox& MainWindowRun::combo() {
-    return *form_->findChild<QComboBox*>(QStringLiteral("combo"));
+    return *form().findChild<QComboBox*>(QStringLiteral("combo"));
 }
 AddressGrid& MainWindowRun::grid() {
-    return *form_->findChild<AddressGrid*>(QStringLiteral("stringgrid1"));
+    return *form().findChild<AddressGrid*>(QStringLiteral("stringgrid1"));
 }
 
-QString MainWindowRun::cell(int column, int row) const {
-    return ui::toDisplay(form_->model().table().cell(column, row));
+QString MainWindowRun::cell(int column, int record) const {
+    return ui::toDisplay(start_->list->table().cell(column, record));
 }
 
-int MainWindowRun::rowCount() const {
-    return form_->model().table().rowCount();
+int MainWindowRun::recordCount() const {
+    return start_->list->table().recordCount();
 }

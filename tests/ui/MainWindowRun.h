@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Program.h"
 #include "ui/Unit1.h"
 
 #include <QByteArray>
@@ -28,10 +29,13 @@ public:
     void writeSettings(const QByteArray& text) const;
     QByteArray settings() const;
 
-    // Creates the windows in their order and shows the main window until it is active; with an
-    // address book of the test's own, for the folder().
+    // Opens the list and creates the windows as the program does, and shows the main window until it is
+    // active; with an address book of the test's own, for the folder(). The errors and notices of the
+    // start are kept for the test instead of being shown.
     TForm1& start();
     TForm1& start(std::unique_ptr<book::AddressBook> book);
+    const QStringList& startupErrors() const { return start_->errors; }
+    const QStringList& notices() const { return start_->notices; }
     // As "open with" starts it: the contacts of the file are added at start.
     void openWith(std::filesystem::path contacts) { contactsToAdd_ = std::move(contacts); }
     // Closes the main window as the close box does; true when it really closed.
@@ -42,15 +46,15 @@ public:
     // Chooses the menu item, as a click on it does: whichever window has the keyboard.
     void choose(const char* action);
 
-    TForm1& form() { return *form_; }
+    TForm1& form() { return *start_->window; }
     QLineEdit& searchBox();
     QComboBox& combo();
     AddressGrid& grid();
-    QString cell(int column, int row) const; // table row, as shown
-    int rowCount() const;                    // the table's, headings included
+    QString cell(int column, int record) const; // as shown
+    int recordCount() const;
 
 private:
     QTemporaryDir dir_;
-    std::unique_ptr<TForm1> form_;
+    std::optional<WindowStart> start_;
     std::filesystem::path contactsToAdd_;
 };

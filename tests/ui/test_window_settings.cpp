@@ -89,7 +89,7 @@ void WindowSettingsTest::storedPlacementIsApplied() {
     MainWindowRun run;
     run.writeSettings(key(allButFontSize(0, 30) + dword("fontsize", 12)));
     TForm1& form = run.start();
-    QVERIFY(form.startupErrors().isEmpty());
+    QVERIFY(run.startupErrors().isEmpty());
     QCOMPARE(form.frameGeometry(), QRect(30, 40, 700, 300));
     QCOMPARE(run.combo().currentIndex(), 2);
     QCOMPARE(form.printFontSize(), 11);
@@ -113,7 +113,7 @@ void WindowSettingsTest::maximisedSkipsThePlacement() {
                           ratio("g3", 15) + ratio("g4", 5) + ratio("g5", 6) + ratio("g6", 5) +
                           dword("printsize", 9) + dword("fontsize", 8)));
     TForm1& form = run.start();
-    QVERIFY(form.startupErrors().isEmpty()); // no placement value was asked for
+    QVERIFY(run.startupErrors().isEmpty()); // no placement value was asked for
     QVERIFY(form.isMaximized());
     QCOMPARE(run.combo().currentIndex(), 1);
     QVERIFY(run.close());
@@ -124,7 +124,7 @@ void WindowSettingsTest::missingFontSizeStopsTheReadingThere() {
     MainWindowRun run;
     run.writeSettings(key(allButFontSize(0, 10)));
     TForm1& form = run.start();
-    QCOMPARE(form.startupErrors(), QStringList(QStringLiteral("Konnte Daten für 'fontsize' nicht holen")));
+    QCOMPARE(run.startupErrors(), QStringList(QStringLiteral("Konnte Daten für 'fontsize' nicht holen")));
     QCOMPARE(form.printFontSize(), 11);
     QCOMPARE(run.combo().currentIndex(), 2);
     QCOMPARE(form.rowHeight(), 16); // still the start font
