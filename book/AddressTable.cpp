@@ -99,7 +99,7 @@ Record::Record(std::initializer_list<std::string_view> fields) {
         if (static_cast<std::size_t>(column) < used.size()) {
             bytes_.append(used[static_cast<std::size_t>(column)]);
         }
-        fieldEnds_[column] = bytes_.size();
+        fieldEnds_[static_cast<std::size_t>(column)] = bytes_.size();
     }
     if (used.size() == ColumnCount) {
         bytes_.append(used.back());
@@ -107,11 +107,11 @@ Record::Record(std::initializer_list<std::string_view> fields) {
 }
 
 std::size_t Record::fieldBegin(int column) const {
-    return column == 0 ? 0 : fieldEnds_[column - 1];
+    return column == 0 ? 0 : fieldEnds_[static_cast<std::size_t>(column - 1)];
 }
 
 std::size_t Record::fieldEnd(int column) const {
-    return column == ColumnCount - 1 ? bytes_.size() : fieldEnds_[column];
+    return column == ColumnCount - 1 ? bytes_.size() : fieldEnds_[static_cast<std::size_t>(column)];
 }
 
 std::string_view Record::field(int column) const {
@@ -124,7 +124,7 @@ void Record::setField(int column, std::string_view text) {
     const std::size_t first = fieldBegin(column);
     const std::size_t oldLength = fieldEnd(column) - first;
     bytes_.replace(first, oldLength, text);
-    for (int later = column; later < ColumnCount - 1; ++later) {
+    for (auto later = static_cast<std::size_t>(column); later < fieldEnds_.size(); ++later) {
         fieldEnds_[later] = fieldEnds_[later] - oldLength + text.size();
     }
 }

@@ -75,7 +75,7 @@ public:
               std::vector<std::uint64_t>& spare, std::vector<std::string_view>& cells)
         : rows_(rows), keys_(keys), numbers_(numbers), spare_(spare), cells_(cells),
           placeBits_(std::max(1, static_cast<int>(std::bit_width(rows.size() - 1)))),
-          takenBytes_((64 - placeBits_ - LengthBits) / 8) {}
+          takenBytes_(static_cast<std::size_t>((64 - placeBits_ - LengthBits) / 8)) {}
 
     void run() {
         // Each key is found in its line once; the later rounds read its bytes straight away.

@@ -30,7 +30,7 @@ char detectSeparator(std::string_view firstLine) {
             break;
         } else if (!quoted) {
             for (std::size_t i = 0; i < Candidates.size(); ++i) {
-                counts[i] += c == Candidates[i] ? 1 : 0;
+                counts[i] += c == Candidates[i] ? 1U : 0U;
             }
         }
     }
@@ -87,7 +87,7 @@ CsvRecordReader::Outcome CsvRecordReader::next(std::vector<std::string>& fields,
             fieldStart = true;
             ++position_;
         } else if (c == '\r' || c == '\n') {
-            position_ += c == '\r' && text_.substr(position_, 2) == "\r\n" ? 2 : 1;
+            position_ += c == '\r' && text_.substr(position_, 2) == "\r\n" ? 2U : 1U;
             ++line_;
             return Outcome::Record;
         } else {

@@ -64,8 +64,8 @@ std::size_t writeListFile(const book::AddressTable& table, const std::filesystem
             for (std::size_t column = 0; column < book::ColumnCount; ++column) {
                 contact[column] = table.cell(static_cast<int>(column), index);
             }
-            written += appendExportContact(*kind, bytes, contact) ? 1 : 0;
-            if ((index + 1) % ContactsPerWrite == 0) {
+            written += appendExportContact(*kind, bytes, contact) ? 1U : 0U;
+            if (static_cast<std::size_t>(index + 1) % ContactsPerWrite == 0) {
                 replacement.write(bytes);
                 bytes.clear();
             }

@@ -33,8 +33,8 @@ public:
             addByte(*byte);
         } else {
             result_.changed = true;
-            for (const char byte : closeEquivalent(character).value_or("?")) {
-                addByte(static_cast<unsigned char>(byte));
+            for (const char close : closeEquivalent(character).value_or("?")) {
+                addByte(static_cast<unsigned char>(close));
             }
         }
     }

@@ -48,7 +48,7 @@ ContentLineReader::PhysicalLine ContentLineReader::lineAt(std::size_t position) 
     const std::size_t end = std::min(bytes_.find_first_of("\r\n", position), bytes_.size());
     std::size_t next = end;
     if (next < bytes_.size()) {
-        next += bytes_[next] == '\r' && next + 1 < bytes_.size() && bytes_[next + 1] == '\n' ? 2 : 1;
+        next += bytes_[next] == '\r' && next + 1 < bytes_.size() && bytes_[next + 1] == '\n' ? 2U : 1U;
     }
     return {bytes_.substr(position, end - position), next};
 }

@@ -13,7 +13,7 @@ case "${1:-build}" in
 test)
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev
-        clang libclang-rt-14-dev
+        clang libclang-rt-14-dev clang-format
         xvfb xauth xdotool x11-utils openbox x11-session-utils x11-xserver-utils
         cups-daemon cups-client cups-filters printer-driver-cups-pdf poppler-utils
         desktop-file-utils

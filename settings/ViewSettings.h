@@ -8,6 +8,7 @@
 // The fourteen values of the main window, read at start and written at close, in their fixed orders.
 namespace settings {
 
+// The grid's column ratios, "g1".."g6": one for each of its columns but the last.
 inline constexpr int RatioCount = 6;
 
 // As read, a value is set once it was read; as written, every value that is set is written.

@@ -48,10 +48,10 @@ struct Response {
     Outcome outcome = Outcome::Done;
 
     // List
-    bool complete = true;              // true: cards is every card; false: only what changed since the token
-    std::vector<CardVersion> cards;    // listed: every card, or those new or changed since the token
-    std::vector<std::string> removed;  // a delta's removed hrefs
-    std::string syncToken;             // empty where the server offers no sync-collection
+    bool complete = true;             // true: cards is every card; false: only what changed since the token
+    std::vector<CardVersion> cards;   // listed: every card, or those new or changed since the token
+    std::vector<std::string> removed; // a delta's removed hrefs
+    std::string syncToken;            // empty where the server offers no sync-collection
 
     // Fetch: the cards found; an href asked for and missing here is gone.
     std::vector<Card> fetched;

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "book/AddressTable.h"
+#include "settings/ViewSettings.h"
+
 #include <array>
 
-// How the seven grid columns follow the window: six ratios (client width / column width) for the
-// columns 0 to 5; the "Note" column takes what is left.
+// How the grid's columns follow the window: a ratio (client width / column width) for every column but
+// the last, "Note", which takes what is left.
 namespace ui {
 
-inline constexpr int RatioCount = 6;
-inline constexpr int GridColumns = 7;
+using settings::RatioCount;
+static_assert(RatioCount == book::ColumnCount - 1, "every column but the last has a stored ratio");
 using ColumnRatios = std::array<double, RatioCount>;
-using ColumnWidths = std::array<int, GridColumns>;
+using ColumnWidths = std::array<int, book::ColumnCount>;
 
 inline constexpr ColumnRatios FirstStartRatios = {10.0, 10.0, 15.0, 5.0, 6.0, 5.0};
 

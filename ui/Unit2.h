@@ -1,5 +1,7 @@
 #pragma once
 
+#include "book/AddressTable.h"
+
 #include <QDialog>
 
 #include <array>
@@ -34,6 +36,6 @@ private:
     void FormActivate();
 
     std::unique_ptr<Ui::TForm2> ui_;
-    std::array<QLineEdit*, 7> fields_{};
+    std::array<QLineEdit*, book::ColumnCount> fields_{};
     bool entryCancelled_ = true;
 };

@@ -5,12 +5,6 @@
 
 namespace files {
 
-namespace {
-
-constexpr std::wstring_view FolderLockName = L".numberwell.lock";
-
-} // namespace
-
 FileLock FileLock::take(const std::filesystem::path& file, Kind kind) {
     return *lock(file, kind, true);
 }
@@ -24,7 +18,7 @@ std::optional<FileLock> FileLock::tryTake(const std::filesystem::path& file, Kin
 std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, Kind kind, bool wait) {
     const DWORD attributes = ::GetFileAttributesW(file.c_str());
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const std::filesystem::path locked = folder ? file / FolderLockName : file;
+    const std::filesystem::path locked = folder ? file / FolderLockFileName : file;
     Descriptor descriptor = descriptorOf(
         ::CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, folder ? OPEN_ALWAYS : OPEN_EXISTING,

@@ -2,6 +2,7 @@
 // dialog and the program end. Once the program has been told to end, no event loop runs again in
 // this process, so this file holds a single case.
 #include "app/CloseRequests.h"
+#include "support/FailOnWarnings.h"
 #include "support/ModalDriver.h"
 #include "ui/MainWindowRun.h"
 
@@ -13,6 +14,7 @@
 class CloseDuringDialogTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void signalDuringTheEntryDialogSavesAndEnds();
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/FileLock.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -59,11 +61,14 @@ inline void writeBytes(const std::filesystem::path& file, std::string_view bytes
     }
 }
 
-// The names of what a folder holds, files and folders alike.
+// The names of what a folder holds, files and folders alike; not the file through which Windows locks
+// the folder, which holds nothing.
 inline std::set<std::string> filesIn(const std::filesystem::path& folder) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
+        if (entry.path().filename() != files::FolderLockFileName) {
+            names.insert(entry.path().filename().string());
+        }
     }
     return names;
 }

@@ -47,6 +47,7 @@ public:
     void choose(const char* action);
 
     TForm1& form() { return *start_->window; }
+    session::ListSession& list() { return *start_->list; }
     QLineEdit& searchBox();
     QComboBox& combo();
     AddressGrid& grid();

@@ -2,6 +2,7 @@
 // description, taken from its caption, its label or its hint, and the menus are read without their
 // access key markers.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "ui/AccessibleText.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
@@ -108,6 +109,7 @@ QString givenName(QWidget& control) {
 class AccessibilityTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void initTestCase();
 
     void spokenCaption_data();

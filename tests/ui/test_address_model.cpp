@@ -1,6 +1,7 @@
 // The grid's model under Qt's own model checker: every change the commands make is told where it
 // happens, so that a persistent index (what the selection keeps) stays on its record.
 #include "session/ListSession.h"
+#include "support/FailOnWarnings.h"
 #include "support/Tables.h"
 #include "support/TempFolder.h"
 #include "ui/AddressModel.h"
@@ -31,6 +32,7 @@ QString note(const QPersistentModelIndex& index) {
 class AddressModelTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void aPersistentIndexStaysOnItsRecord();
     void everyPersistentIndexFollowsItsRecordThroughRandomCommands();
     void aRefusedChangeTellsTheViewNothing();

@@ -2,6 +2,7 @@
 // e-mail and web links through a recording stand-in for xdg-open, the information dialog, the About
 // message and printing without a printer.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 #include "ui/WebAddress.h"
@@ -50,6 +51,7 @@ void trigger(TForm1& form, const char* action) {
 class CommandsTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void initTestCase();
     void viewingFontSizeSetsEveryRow_data();
     void viewingFontSizeSetsEveryRow();

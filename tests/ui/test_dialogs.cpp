@@ -1,5 +1,6 @@
 // The three dialogs driven with keys and clicks while exec() runs, and the character guard of the
 // entry fields on its own.
+#include "support/FailOnWarnings.h"
 #include "support/ModalDriver.h"
 #include "ui/FieldGuard.h"
 #include "ui/Unit2.h"
@@ -100,6 +101,7 @@ Q_DECLARE_METATYPE(Way)
 class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void storableCharacters_data();
     void storableCharacters();
     void guardDropsOnlyWhatTheFileCannotHold_data();

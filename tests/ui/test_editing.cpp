@@ -1,6 +1,7 @@
 // Add, Change and Delete through buttons, shortcuts and the grid, with the dialogs answered as a
 // person would answer them.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 #include "ui/ColumnLayout.h"
@@ -54,6 +55,7 @@ const QByteArray ThreePeople = "Adams|Amy||||amy@example.org|\r\n"
 class EditingTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void addToTheEmptyTableFillsRowOne();
     void addInsertsByKeyOrder_data();
     void addInsertsByKeyOrder();

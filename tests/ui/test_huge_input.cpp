@@ -3,6 +3,7 @@
 #include "MainWindowRun.h"
 #include "bench/AddressList.h"
 #include "book/AddressBook.h"
+#include "support/FailOnWarnings.h"
 #include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 #include "ui/AddressModel.h"
@@ -210,6 +211,7 @@ Q_DECLARE_METATYPE(Input)
 class HugeInputTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void startsShowsAndWritesBackWhatItRead_data();
     void startsShowsAndWritesBackWhatItRead();
     void windowMeasuresNoRowAndPaintsOnlyShownOnes();

@@ -1,6 +1,7 @@
 // "Print list" from the menu, with the print dialog accepted as a person would, into a real queue of
 // our own (tests/print/cups-pdf-queue.sh); and the window while the pages go out.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "support/ModalDriver.h"
 
 #include <QDeadlineTimer>
@@ -16,6 +17,7 @@
 class PrintCommandTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void initTestCase();
     void cleanupTestCase();
     void printsOneJobNamedAddressList();

@@ -1,7 +1,9 @@
 // What the file system can do to a save at close: each fault is staged under a running window, and
 // afterwards nothing may be lost and the user must have been told.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "support/FailingBook.h"
+#include "support/FailureRows.h"
 #include "support/ModalDriver.h"
 #include "support/TempFolder.h"
 
@@ -97,6 +99,7 @@ enum class Fault { DiskFull, FolderReadOnly, FolderRemoved, FolderInTheFilesPlac
 class SaveFaultsTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void refusedSaveKeepsEverythingAndTellsWhy_data();
     void refusedSaveKeepsEverythingAndTellsWhy();
     void vanishedFileIsWrittenAgain();
@@ -107,27 +110,10 @@ private slots:
     void anyFailureAtLoadIsToldAndStartsWithTheEmptyList();
 };
 
-namespace {
-
-void failureRows() {
-    QTest::addColumn<int>("failure");
-    QTest::addColumn<QString>("told");
-    const QStringList told = {"std::bad_alloc", "basic_string::_M_create", "E/A-Fehler 5",
-                              "Unbekannter Fehler"};
-    const auto failures = testsupport::everyKindOfFailure();
-    for (int index = 0; index < static_cast<int>(failures.size()); ++index) {
-        QTest::newRow(failures[static_cast<std::size_t>(index)].name) << index << told[index];
-    }
-}
-
-std::function<void()> failure(int index) {
-    return testsupport::everyKindOfFailure()[static_cast<std::size_t>(index)].raise;
-}
-
-} // namespace
+namespace {} // namespace
 
 void SaveFaultsTest::anyFailureAtSaveKeepsTheWindowOpen_data() {
-    failureRows();
+    testsupport::failureRows();
 }
 
 // Whatever breaks off the save, the close is refused and told, the old file stays, and the next close
@@ -141,7 +127,7 @@ void SaveFaultsTest::anyFailureAtSaveKeepsTheWindowOpen() {
     testsupport::FailingBook& failing = *book;
     run.start(std::move(book));
     changeTheTable(run);
-    failing.failWrite = ::failure(failure);
+    failing.failWrite = testsupport::failure(failure);
 
     bool closed = true;
     const QString text = closeAndReadTheErrorBox(run, closed);
@@ -159,7 +145,7 @@ void SaveFaultsTest::anyFailureAtSaveKeepsTheWindowOpen() {
 }
 
 void SaveFaultsTest::anyFailureAtLoadIsToldAndStartsWithTheEmptyList_data() {
-    failureRows();
+    testsupport::failureRows();
 }
 
 // Whatever breaks off the load is told, the window starts with the empty list, and the file that was
@@ -170,7 +156,7 @@ void SaveFaultsTest::anyFailureAtLoadIsToldAndStartsWithTheEmptyList() {
     MainWindowRun run;
     run.writeAddresses(Unsorted);
     auto book = std::make_unique<testsupport::FailingBook>(run.folder());
-    book->failRead = ::failure(failure);
+    book->failRead = testsupport::failure(failure);
     run.start(std::move(book));
     QCOMPARE(run.startupErrors().size(), 1);
     QVERIFY2(run.startupErrors().front().contains(told), qPrintable(run.startupErrors().front()));

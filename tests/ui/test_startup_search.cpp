@@ -1,5 +1,6 @@
 // Start-up, the incremental search and the close, driven as a person would.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "ui/AddressGrid.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@ const QByteArray People = "Meier|Hans|||555 1||\r\n"
 class StartupSearchTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void firstStartShowsTheExampleSelected();
     void closeWithoutChangeWritesNoAddressFile();
     void fileIsShownInFileOrder();

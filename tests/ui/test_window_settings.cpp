@@ -1,5 +1,6 @@
 // The settings at start and at close, through the real main window.
 #include "MainWindowRun.h"
+#include "support/FailOnWarnings.h"
 #include "support/ModalDriver.h"
 #include "ui/AddressGrid.h"
 
@@ -56,6 +57,7 @@ QStringList valueNames(const QByteArray& text) {
 class WindowSettingsTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testsupport::failOnWarnings(); }
     void firstStartCentresAndTheCloseWritesAllValues();
     void storedPlacementIsApplied();
     void leftBeyondTheScreenIsIgnored();
