@@ -201,15 +201,17 @@ void AddressBook::addAll(int keyColumn, std::span<const Record> records) {
     // Among the new records of one place, each went before those of a key not less than its own: they
     // stand in key order, a later one before an earlier one of the same key.
     std::vector<std::size_t> order(records.size());
+    std::vector<std::string_view> keys(records.size());
     for (std::size_t at = 0; at < order.size(); ++at) {
         order[at] = at;
+        keys[at] = records[at].field(keyColumn);
     }
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         if (places[a] != places[b]) {
             return places[a] < places[b];
         }
-        const int keys = compareKeys(records[a].field(keyColumn), records[b].field(keyColumn));
-        return keys != 0 ? keys < 0 : a > b;
+        const int compared = compareKeys(keys[a], keys[b]);
+        return compared != 0 ? compared < 0 : a > b;
     });
     std::vector<AddressTable::Reference> lines;
     lines.reserve(records.size());

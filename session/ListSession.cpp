@@ -189,8 +189,7 @@ ContactsOutcome ListSession::addContactsFrom(const std::filesystem::path& file, 
     }
     try {
         const exchange::ReadResult contacts = exchange::readContactsFile(file);
-        const std::vector<book::Record> records = exchange::toRecords(contacts);
-        addAll(keyColumn, records);
+        addAll(keyColumn, exchange::toRecords(contacts));
         return {contacts.fault.empty() ? ContactsOutcome::Kind::Added : ContactsOutcome::Kind::NotAdded,
                 exchange::summaryText(contacts)};
     } catch (...) {
@@ -223,9 +222,9 @@ void ListSession::add(int keyColumn, const book::Record& record) {
     perform({ListChange::Kind::Add, 0, keyColumn, {record}});
 }
 
-void ListSession::addAll(int keyColumn, std::span<const book::Record> records) {
+void ListSession::addAll(int keyColumn, std::vector<book::Record> records) {
     if (!records.empty()) {
-        perform({ListChange::Kind::AddAll, 0, keyColumn, {records.begin(), records.end()}});
+        perform({ListChange::Kind::AddAll, 0, keyColumn, std::move(records)});
     }
 }
 

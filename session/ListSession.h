@@ -70,7 +70,7 @@ public:
 
     // The commands; each is in the journal before it returns.
     void add(int keyColumn, const book::Record& record);
-    void addAll(int keyColumn, std::span<const book::Record> records);
+    void addAll(int keyColumn, std::vector<book::Record> records);
     void change(int index, const book::Record& record, int keyColumn);
     void remove(int index);
     void sortByColumn(int column);

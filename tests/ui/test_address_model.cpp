@@ -90,8 +90,8 @@ void AddressModelTest::everyPersistentIndexFollowsItsRecordThroughRandomCommands
                 open.list.add(column, record());
                 break;
             case 1: {
-                const std::vector<book::Record> added = {record(), record(), record()};
-                open.list.addAll(column, added);
+                std::vector<book::Record> added = {record(), record(), record()};
+                open.list.addAll(column, std::move(added));
                 break;
             }
             case 2: // the same record, rewritten: the index follows it wherever it goes
