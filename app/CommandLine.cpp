@@ -1,35 +1,105 @@
 #include "CommandLine.h"
 
+#include <algorithm>
+
 namespace {
 
-constexpr std::string_view Usage = "usage: numberwell [FILE.vcf|FILE.csv] | --import FILE | --export FILE";
+// The toolkit's own options, which its application object takes out of the arguments later: the window
+// must still start with them (a session manager restarts it with -session ID). Qt takes "--name" for
+// "-name" too.
+constexpr std::array<std::string_view, 16> ToolkitOptionsWithValue = {
+    "platform", "platformpluginpath", "platformtheme", "plugin",       "qwindowgeometry",
+    "geometry", "qwindowicon",        "icon",          "qwindowtitle", "title",
+    "style",    "stylesheet",         "session",       "display",      "name",
+    "visual"};
+constexpr std::array<std::string_view, 5> ToolkitFlags = {"reverse", "widgetcount", "nograb", "dograb",
+                                                          "qmljsdebugger"};
+
+std::string_view withoutDashes(std::string_view argument) {
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    return argument.substr(0, argument.find('='));
+}
+
+bool among(std::span<const std::string_view> names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string argumentText(const OptionRow& option) {
+    return std::string(option.name) + (option.arguments.empty() ? "" : " ") + std::string(option.arguments);
+}
 
 CommandLine wrong(std::string why) {
     CommandLine line;
-    line.error = std::move(why) + "\n" + std::string(Usage);
+    line.error = std::move(why);
     return line;
 }
 
 } // namespace
 
 CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
-    if (arguments.empty()) {
-        return {};
-    }
-    const std::string_view first = arguments.front();
-    if (first == "--import" || first == "--export") {
-        if (arguments.size() != 2 || arguments[1].empty()) {
-            return wrong(std::string(first) + " takes one file");
+    CommandLine line;
+    const OptionRow* chosen = nullptr;
+    bool fileGiven = false;
+    for (std::size_t at = 0; at < arguments.size(); ++at) {
+        const std::string_view argument = arguments[at];
+        if (!argument.starts_with('-') || argument == "-") {
+            if (fileGiven) {
+                return wrong(chosen ? std::string(chosen->name) + " takes one file" : "one file at a time");
+            }
+            if (argument.empty()) {
+                return wrong("an empty file name");
+            }
+            line.file = argument;
+            fileGiven = true;
+            continue;
         }
-        return {first == "--import" ? CommandLine::Action::Import : CommandLine::Action::Export,
-                std::filesystem::path(arguments[1]),
-                {}};
+        const auto option = std::find_if(Options.begin(), Options.end(),
+                                         [argument](const OptionRow& row) { return row.name == argument; });
+        if (option == Options.end()) {
+            const std::string_view toolkit = withoutDashes(argument);
+            if (among(ToolkitOptionsWithValue, toolkit) && argument.find('=') == std::string_view::npos) {
+                ++at; // its value
+            } else if (!among(ToolkitOptionsWithValue, toolkit) && !among(ToolkitFlags, toolkit)) {
+                return wrong("unknown option " + std::string(argument));
+            }
+            continue;
+        }
+        if (chosen) {
+            return wrong("one option at a time: " + std::string(chosen->name) + " and " +
+                         std::string(argument));
+        }
+        if (option->action == CommandLine::Action::Help || option->action == CommandLine::Action::Version) {
+            return {option->action, {}, {}};
+        }
+        chosen = &*option;
+        if (option->takes == OptionRow::Takes::File) {
+            if (fileGiven) {
+                return wrong(std::string(option->name) + " takes one file");
+            }
+            if (at + 1 == arguments.size() || arguments[at + 1].empty()) {
+                return wrong(std::string(option->name) + " needs a FILE");
+            }
+            line.file = arguments[++at];
+            fileGiven = true;
+        }
+        line.action = option->action;
     }
-    if (first.starts_with('-') && first != "-") {
-        return wrong("unknown option " + std::string(first));
+    return line;
+}
+
+std::string usageText() {
+    std::size_t width = 0;
+    for (const OptionRow& option : Options) {
+        width = std::max(width, argumentText(option).size());
     }
-    if (arguments.size() > 1) {
-        return wrong("one file at a time");
+    std::string text =
+        "Usage: numberwell [FILE]\n"
+        "       numberwell OPTION\n"
+        "The address list in a window; a vCard or CSV FILE opened with it adds its contacts.\n\n";
+    for (const OptionRow& option : Options) {
+        const std::string argument = argumentText(option);
+        text +=
+            "  " + argument + std::string(width - argument.size() + 3, ' ') + std::string(option.help) + '\n';
     }
-    return {CommandLine::Action::Window, std::filesystem::path(first), {}};
+    return text;
 }

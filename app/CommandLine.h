@@ -1,20 +1,46 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
 
-// What the program is asked on its command line (the toolkit's own options already taken out):
-//   numberwell                  the window
-//   numberwell FILE             the window, and FILE's contacts added to the list (as "open with" does)
-//   numberwell --import FILE    FILE's contacts added to the list without a window
-//   numberwell --export FILE    the whole list written to FILE, vCard or CSV by its ending
+// What the program is asked on its command line. It is read before any toolkit object exists, so that
+// help, version and every mistake are answered without a display; the toolkit's own options (-display,
+// -platform, -session, ...) are left for the toolkit.
 struct CommandLine {
-    enum class Action { Window, Import, Export };
+    enum class Action { Window, Import, Export, Help, Version };
     Action action = Action::Window;
-    std::filesystem::path file; // may be empty for the window
+    std::filesystem::path file; // the window's contacts to add (may be empty), or the option's FILE
     std::string error;          // what is wrong with the arguments, for standard error
 };
 
+// One row an option: the parser reads it, and the usage text is made of it.
+struct OptionRow {
+    enum class Takes { Nothing, File };
+    std::string_view name;
+    std::string_view arguments; // as the usage shows them
+    Takes takes;
+    std::string_view help;
+    CommandLine::Action action;
+};
+
+inline constexpr std::array<OptionRow, 4> Options = {{
+    {"--import", "FILE", OptionRow::Takes::File,
+     "add the contacts of FILE (vCard or CSV) to the list, without a window", CommandLine::Action::Import},
+    {"--export", "FILE", OptionRow::Takes::File,
+     "write the whole list to FILE: vCard, or CSV for a name ending in .csv", CommandLine::Action::Export},
+    {"--help", "", OptionRow::Takes::Nothing, "show this help and end", CommandLine::Action::Help},
+    {"--version", "", OptionRow::Takes::Nothing, "show the version and end", CommandLine::Action::Version},
+}};
+
+inline constexpr std::string_view VersionText = "numberwell 1.0";
+
 CommandLine parseCommandLine(std::span<const std::string_view> arguments); // without the program's name
+
+// Every option in a line of its own, from the table above.
+std::string usageText();
+
+// Usage errors end with this status; a command that fails ends with 1.
+inline constexpr int UsageErrorStatus = 2;

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "CloseRequests.h"
+#include "instance/OpenRequests.h"
 #include "ui/ErrorBox.h"
 
 #include <QApplication>
@@ -47,7 +48,8 @@ std::optional<WindowStart> startWindow(const session::Places& places,
     return start;
 }
 
-int runProgram(const session::Places& places, const std::filesystem::path& contactsToAdd) {
+int runProgram(const session::Places& places, const std::filesystem::path& contactsToAdd,
+               instance::Rendezvous* laterStarts) {
     std::optional<WindowStart> start = startWindow(places, contactsToAdd);
     if (!start) {
         return 0;
@@ -59,6 +61,12 @@ int runProgram(const session::Places& places, const std::filesystem::path& conta
     // From here on a request to end is served by the loop.
     const CloseRequests closeRequests(form1, [&form1] { form1.saveWithoutClosing(); });
     form1.show();
+    std::optional<instance::OpenRequests> openRequests;
+    if (laterStarts) {
+        openRequests.emplace(*laterStarts, form1, [&form1](const std::filesystem::path& file, bool tell) {
+            form1.addContactsFrom(file, tell);
+        });
+    }
     if (!start->notices.isEmpty()) { // once the window stands, over it
         QTimer::singleShot(0, &form1, [&form1, notices = start->notices] {
             for (const QString& notice : notices) {

@@ -25,8 +25,14 @@ std::optional<WindowStart> startWindow(const session::Places& places,
                                        const std::filesystem::path& contactsToAdd,
                                        std::unique_ptr<book::AddressBook> book = {});
 
-// The start, then the event loop until the main window has closed.
-int runProgram(const session::Places& places, const std::filesystem::path& contactsToAdd = {});
+namespace instance {
+class Rendezvous;
+}
+
+// The start, then the event loop until the main window has closed. Later starts of the program that meet
+// at the rendezvous (when given) are served by the window.
+int runProgram(const session::Places& places, const std::filesystem::path& contactsToAdd = {},
+               instance::Rendezvous* laterStarts = nullptr);
 
 // $XDG_CONFIG_HOME/numberwell/user.reg (~/.config when unset).
 std::filesystem::path defaultSettingsFile();

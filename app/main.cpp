@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "ContactsCommand.h"
 #include "Program.h"
+#include "instance/Rendezvous.h"
 
 #include <iostream>
 #include <string_view>
@@ -23,37 +24,46 @@ CommandLine commandLine(int argc, char** argv) {
     return line;
 }
 
-bool withoutWindow(int argc, char** argv) {
-    const std::string_view first = argc > 1 ? argv[1] : "";
-    return first == "--import" || first == "--export";
-}
-
-// Once the application object has taken what is its own out of argv.
-int run(int argc, char** argv) {
-    const CommandLine line = commandLine(argc, argv);
-    if (!line.error.empty()) {
-        std::cerr << "numberwell: " << line.error << '\n';
-        return 1;
-    }
+// Once the application object exists.
+int runCommand(const CommandLine& line) {
     const session::Places places{programFolder(), defaultSettingsFile()};
-    switch (line.action) {
-    case CommandLine::Action::Import:
+    if (line.action == CommandLine::Action::Import) {
         return importContacts(places, line.file, std::cout, std::cerr);
-    case CommandLine::Action::Export:
-        return exportContacts(places, line.file, std::cout, std::cerr);
-    case CommandLine::Action::Window:
-        break;
     }
-    return runProgram(places, line.file);
+    return exportContacts(places, line.file, std::cout, std::cerr);
 }
 
 } // namespace
 
+// Help, the version and every mistake are answered before any toolkit object exists: no display is
+// needed for them, and no file is touched.
 int main(int argc, char** argv) {
-    if (withoutWindow(argc, argv)) { // no display needed
-        const QCoreApplication application(argc, argv);
-        return run(argc, argv);
+    const CommandLine line = commandLine(argc, argv);
+    if (!line.error.empty()) {
+        std::cerr << "numberwell: " << line.error << '\n' << usageText();
+        return UsageErrorStatus;
     }
-    Application application(argc, argv); // takes the toolkit's own options out of argv
-    return run(argc, argv);
+    switch (line.action) {
+    case CommandLine::Action::Help:
+        std::cout << usageText();
+        return 0;
+    case CommandLine::Action::Version:
+        std::cout << VersionText << '\n';
+        return 0;
+    case CommandLine::Action::Import:
+    case CommandLine::Action::Export: {
+        const QCoreApplication application(argc, argv); // no display needed
+        return runCommand(line);
+    }
+    case CommandLine::Action::Window:
+        break;
+    }
+    // The toolkit takes the startup notification id out of the environment for its own first window.
+    const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
+    Application application(argc, argv);
+    instance::Rendezvous laterStarts(programFolder());
+    if (laterStarts.handOver({QString::fromStdString(line.file.string()), startupId})) {
+        return 0; // a window has the list, and has the request now
+    }
+    return runProgram({programFolder(), defaultSettingsFile()}, line.file, &laterStarts);
 }

@@ -1,6 +1,7 @@
 // Speed of the address book core on generated lists of realistic addresses.
 #include "AddressList.h"
 #include "book/AddressBook.h"
+#include "book/Find.h"
 #include "book/Sort.h"
 
 #include <benchmark/benchmark.h>
@@ -127,6 +128,21 @@ void BM_LocateRowPerKeystroke(benchmark::State& state) {
     }
 }
 
+// One find through the whole table sorted by Firstname, all at once: a text found nowhere (0), one made
+// only of frequent letters found nowhere (1), and a telephone number only the record before the start
+// holds (2).
+void BM_FindThroughWholeTable(benchmark::State& state) {
+    book::AddressTable table = loadedTable(1'000'000);
+    book::sortByColumn(table, 1);
+    const int after = 500'000;
+    const std::string_view telephone = table.cell(4, after);
+    const std::array<std::string, 3> texts = {"Xaverius", "Ennenen", std::string(telephone.substr(0, 11))};
+    const std::string& text = texts[static_cast<std::size_t>(state.range(0))];
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(book::findRecord(table, text, after));
+    }
+}
+
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -176,6 +192,7 @@ BENCHMARK(BM_Save)
 BENCHMARK(BM_SortAfterKeyChange)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstSortByFirstname)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LocateRowPerKeystroke)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_FindThroughWholeTable)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RoundTripVersusGnuSort)
     ->Arg(1'000'000)
     ->Iterations(3)

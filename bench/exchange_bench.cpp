@@ -1,54 +1,18 @@
 // Reading and writing contacts on ordinary and on hostile files. Linear time shows as the same
 // nanoseconds per input byte whatever the shape; bounded memory as a small, steady peak of live heap
-// per input byte (counted by the operator new below).
+// per input byte (counted by HeapCount's operator new).
 #include "exchange/CsvReader.h"
 #include "exchange/CsvWriter.h"
 #include "exchange/VcardReader.h"
 #include "exchange/VcardWriter.h"
 
+#include "HeapCount.h"
+
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
-#include <malloc.h>
-#include <new>
 #include <string>
-
-namespace {
-
-std::atomic<std::size_t> liveBytes{0};
-std::atomic<std::size_t> peakBytes{0};
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    void* memory = std::malloc(size);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
-    const std::size_t live = liveBytes += malloc_usable_size(memory);
-    std::size_t peak = peakBytes.load();
-    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
-    }
-    return memory;
-}
-
-// GCC takes the free() in a replaced operator delete for a mismatch with new.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* memory) noexcept {
-    if (memory != nullptr) {
-        liveBytes -= malloc_usable_size(memory);
-        std::free(memory);
-    }
-}
-#pragma GCC diagnostic pop
-
-void operator delete(void* memory, std::size_t) noexcept {
-    operator delete(memory);
-}
 
 namespace {
 
@@ -115,13 +79,13 @@ void measureRead(benchmark::State& state, const std::function<std::string()>& ma
     std::size_t peak = 0;
     std::chrono::nanoseconds reading{0};
     for (auto _ : state) {
-        const std::size_t before = liveBytes.load();
-        peakBytes = before;
+        const std::size_t before = heapcount::liveBytes();
+        heapcount::resetPeak();
         const auto start = std::chrono::steady_clock::now();
         const exchange::ReadResult result = read(input);
         reading += std::chrono::steady_clock::now() - start;
         benchmark::DoNotOptimize(result.contacts.data());
-        peak = std::max(peak, peakBytes.load() - before);
+        peak = std::max(peak, heapcount::peakBytes() - before);
     }
     const auto bytes = static_cast<double>(input.size());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));

@@ -100,6 +100,13 @@ public:
     const char* lineStart(Reference line) const { return this->line(line).begin; }
     // Where each of these lines stands now, in one pass.
     std::vector<int> indexesOf(std::span<const Reference> lines) const;
+    // The buffers that hold the lines, each with the reference of its first byte: a search scans them in
+    // their own order, lines no record shows any more included, and then asks which records' lines matched.
+    struct Buffer {
+        std::string_view bytes;
+        Reference first;
+    };
+    std::array<Buffer, 2> buffers() const { return {{{*read_, 0}, {edited_, EditedLine}}}; }
 
     // Records 0 .. recordCount()-1 as the address file's text, handed to the sink in order as pieces that
     // point into the table (valid while it is not changed), a batch at a time.

@@ -307,7 +307,12 @@ template <typename Keys> void mergeChunks(std::span<RowRef> rows, const Keys& ke
         if (heads[a].first != heads[b].first) {
             return heads[a].first > heads[b].first;
         }
-        const int order = compareKeys(heads[a].key, heads[b].key);
+        // Keys of eight bytes or fewer that agree there differ at most in length (zero bytes pad them).
+        const std::size_t lengthA = heads[a].key.size();
+        const std::size_t lengthB = heads[b].key.size();
+        const int order = lengthA <= sizeof(std::uint64_t) && lengthB <= sizeof(std::uint64_t)
+                              ? static_cast<int>(lengthA > lengthB) - static_cast<int>(lengthA < lengthB)
+                              : compareKeys(heads[a].key, heads[b].key);
         return order != 0 ? order > 0 : a > b;
     };
     std::vector<std::size_t> queue(heads.size());

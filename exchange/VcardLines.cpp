@@ -73,6 +73,7 @@ std::optional<ContentLine> ContentLineReader::next() {
     if (position_ >= bytes_.size()) {
         return std::nullopt;
     }
+    const std::size_t start = position_;
     const PhysicalLine first = lineAt(position_);
     const std::size_t number = ++lineNumber_;
     position_ = first.end;
@@ -94,7 +95,7 @@ std::optional<ContentLine> ContentLineReader::next() {
         position_ = following.end;
         ++lineNumber_;
     }
-    return ContentLine{number, current_};
+    return ContentLine{number, current_, bytes_.substr(start, position_ - start)};
 }
 
 bool parsePropertyLine(std::string_view text, PropertyLine& line) {
@@ -116,10 +117,10 @@ bool parsePropertyLine(std::string_view text, PropertyLine& line) {
         const std::string_view parameter = text.substr(start, delimiter - start);
         const std::size_t equals = parameter.find('=');
         if (equals == std::string_view::npos) {
-            line.parameters.push_back({{}, trimmed(parameter)});
+            line.parameters.push_back({{}, trimmed(parameter), parameter});
         } else {
-            line.parameters.push_back(
-                {trimmed(parameter.substr(0, equals)), unquoted(trimmed(parameter.substr(equals + 1)))});
+            line.parameters.push_back({trimmed(parameter.substr(0, equals)),
+                                       unquoted(trimmed(parameter.substr(equals + 1))), parameter});
         }
     }
     line.value = text.substr(delimiter + 1);

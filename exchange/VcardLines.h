@@ -11,6 +11,7 @@ namespace exchange {
 struct ContentLine {
     std::size_t number; // of its first line in the file, from 1
     std::string_view text;
+    std::string_view raw; // the lines as they stand in the file, folds and line ends included
 };
 
 // The content lines of a vCard file, unfolded: a line that starts with a blank or a tab continues the
@@ -42,6 +43,7 @@ private:
 struct Parameter {
     std::string_view name;  // empty for a bare 2.1 value such as ";HOME;PREF"
     std::string_view value; // quotes removed
+    std::string_view text;  // as it stands in the line, quotes and all
 };
 
 // name;param=value;...:value, with an optional group before the name ("item1.EMAIL").

@@ -107,6 +107,7 @@ struct CardProperty {
     std::string value; // UTF-8, still escaped
     int preference;
     std::string label; // an address's LABEL parameter
+    std::size_t line;  // the content line it stands on
 };
 
 // The properties of one card that the address list has a field for, mapped once the card is complete.
@@ -117,7 +118,7 @@ public:
         version_.clear();
     }
 
-    void add(const PropertyLine& line, Known name) {
+    void add(const PropertyLine& line, Known name, std::size_t lineNumber) {
         const ParameterFacts facts = factsOf(line.parameters);
         if (facts.encoding == Encoding::Base64) {
             return; // a photo or a key: nothing for the list
@@ -130,21 +131,27 @@ public:
                                       ? decodeQuotedPrintable(line.value)
                                       : std::string(line.value);
         properties_.push_back({name, utf8FromCharset(bytes, facts.charset), facts.preference,
-                               decodeParameterValue(utf8FromCharset(facts.label, facts.charset))});
+                               decodeParameterValue(utf8FromCharset(facts.label, facts.charset)),
+                               lineNumber});
     }
 
-    ContactText contact() const {
+    // The contact, and where each field came from when sources is given.
+    ContactText contact(FieldSources* sources = nullptr) const {
+        FieldSources ignored;
+        FieldSources& from = sources ? *sources : ignored;
         ContactText text;
-        setName(text);
+        setName(text, from);
         if (const CardProperty* nickname = first(Known::Nickname)) {
             text[column::Alias] = nicknameOf(*nickname);
+            from[column::Alias].push_back({nickname->line, text[column::Alias]});
         }
-        text[column::Address] = address();
-        text[column::Telephone] = joined(Known::Tel, telephoneOf, " / ");
+        text[column::Address] = address(from[column::Address]);
+        text[column::Telephone] = joined(Known::Tel, telephoneOf, " / ", from[column::Telephone]);
         if (const CardProperty* email = preferred(Known::Email)) {
             text[column::Email] = vcardText(email->value);
+            from[column::Email].push_back({email->line, text[column::Email]});
         }
-        text[column::Note] = joined(Known::Note, noteOf, "; ");
+        text[column::Note] = joined(Known::Note, noteOf, "; ", from[column::Note]);
         return text;
     }
 
@@ -176,23 +183,34 @@ private:
     static std::string noteOf(const CardProperty& note) { return vcardText(note.value); }
 
     // Every property of the name, decoded, with the separator between them.
-    std::string joined(Known name, std::string (*decoded)(const CardProperty&),
-                       std::string_view separator) const {
+    std::string joined(Known name, std::string (*decoded)(const CardProperty&), std::string_view separator,
+                       std::vector<FieldSource>& sources) const {
         std::vector<std::string> texts;
         for (const CardProperty& property : properties_) {
             if (property.name == name) {
                 texts.push_back(decoded(property));
+                if (!texts.back().empty()) {
+                    sources.push_back({property.line, texts.back()});
+                }
             }
         }
         return joinNonEmpty(texts, separator);
     }
 
-    void setName(ContactText& text) const {
+    void setName(ContactText& text, FieldSources& sources) const {
+        const auto cameFrom = [&](const CardProperty* property) {
+            for (const std::size_t field : {column::Name, column::Firstname}) {
+                if (property && !text[field].empty()) {
+                    sources[field].push_back({property->line, text[field]});
+                }
+            }
+        };
         if (const CardProperty* n = first(Known::N)) {
             std::vector<std::string> parts = vcardComponents(n->value, listJoiner(" "));
             parts.resize(std::max<std::size_t>(parts.size(), 3));
             text[column::Name] = parts[0];
             text[column::Firstname] = joinNonEmpty({parts[1], parts[2]}, " ");
+            cameFrom(n);
         }
         if (!text[column::Name].empty() || !text[column::Firstname].empty()) {
             return;
@@ -203,12 +221,15 @@ private:
         const std::string organisation = org ? std::string(trimmed(vcardComponents(org->value, ",")[0])) : "";
         if (fullName.empty() || repeatsAnotherField(fullName)) {
             text[column::Name] = organisation;
+            cameFrom(org);
         } else if (isOrganisation() || fullName == organisation) {
             text[column::Name] = fullName;
+            cameFrom(fn);
         } else {
             NameParts parts = splitFullName(fullName);
             text[column::Name] = std::move(parts.family);
             text[column::Firstname] = std::move(parts.given);
+            cameFrom(fn);
         }
     }
 
@@ -235,18 +256,23 @@ private:
                         equalsIgnoringAsciiCase(trimmed(kind->value), "group"));
     }
 
-    std::string address() const {
+    std::string address(std::vector<FieldSource>& sources) const {
         if (const CardProperty* adr = preferred(Known::Adr)) {
             std::vector<std::string> parts = vcardComponents(adr->value, listJoiner(", "));
             parts.resize(std::max<std::size_t>(parts.size(), 7));
-            const std::string line =
+            std::string line =
                 letterLine({parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6]});
             if (!line.empty() || !adr->label.empty()) {
-                return line.empty() ? adr->label : line;
+                sources.push_back({adr->line, line.empty() ? adr->label : std::move(line)});
+                return sources.back().text;
             }
         }
         const CardProperty* label = preferred(Known::Label);
-        return label ? vcardText(label->value) : std::string();
+        if (label == nullptr) {
+            return {};
+        }
+        sources.push_back({label->line, vcardText(label->value)});
+        return sources.back().text;
     }
 
     std::vector<CardProperty> properties_;
@@ -257,18 +283,18 @@ bool isCardMark(const PropertyLine& line, std::string_view mark) {
     return equalsIgnoringAsciiCase(line.name, mark) && equalsIgnoringAsciiCase(trimmed(line.value), "VCARD");
 }
 
-} // namespace
-
-ReadResult readVcards(std::string_view bytes) {
-    ContactCollector collector;
+// Hands every complete card to `complete`, which returns false to stop; the rest goes to the collector.
+template <typename Complete>
+void readCards(std::string_view bytes, ContactCollector& collector, Complete complete) {
     const std::optional<std::string> fromUtf16 = utf8FromMarkedUtf16(bytes);
     ContentLineReader lines(fromUtf16 ? std::string_view(*fromUtf16) : bytes);
     PropertyLine line;
     Card card;
     std::size_t cardCount = 0;
+    std::size_t lineNumber = 0; // counted from 0, one for each content line
     bool anyText = false;
     std::string place; // of the open card, empty when none is open
-    while (const std::optional<ContentLine> content = lines.next()) {
+    for (; const std::optional<ContentLine> content = lines.next(); ++lineNumber) {
         anyText = anyText || !trimmed(content->text).empty();
         if (!parsePropertyLine(content->text, line)) {
             continue; // a blank line, or the rest of a 2.1 BASE64 block
@@ -282,10 +308,12 @@ ReadResult readVcards(std::string_view bytes) {
         } else if (place.empty()) {
             continue; // outside any card
         } else if (isCardMark(line, "END")) {
-            collector.add(card.contact(), place);
+            if (!complete(card, place)) {
+                return;
+            }
             place.clear();
         } else if (const std::optional<Known> known = knownProperty(line.name)) {
-            card.add(line, *known);
+            card.add(line, *known, lineNumber);
         }
     }
     if (!place.empty()) {
@@ -294,7 +322,27 @@ ReadResult readVcards(std::string_view bytes) {
     if (cardCount == 0 && anyText) {
         collector.fail("the file holds no vCard (no line BEGIN:VCARD)");
     }
+}
+
+} // namespace
+
+ReadResult readVcards(std::string_view bytes) {
+    ContactCollector collector;
+    readCards(bytes, collector, [&](const Card& card, std::string_view place) {
+        collector.add(card.contact(), place);
+        return true;
+    });
     return collector.take();
+}
+
+FieldSources fieldSources(std::string_view bytes) {
+    ContactCollector ignored;
+    FieldSources sources;
+    readCards(bytes, ignored, [&](const Card& card, std::string_view) {
+        card.contact(&sources);
+        return false;
+    });
+    return sources;
 }
 
 } // namespace exchange

@@ -1,5 +1,6 @@
 #include "VcardValue.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace exchange {
@@ -84,6 +85,21 @@ std::string decodeParameterValue(std::string_view value) {
 
 std::vector<std::string> vcardComponents(std::string_view value, std::string_view listJoiner) {
     return unescaped(value, true, listJoiner);
+}
+
+std::vector<std::string_view> rawComponents(std::string_view value) {
+    std::vector<std::string_view> components;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\') {
+            ++i;
+        } else if (value[i] == ';') {
+            components.push_back(value.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    components.push_back(value.substr(std::min(start, value.size())));
+    return components;
 }
 
 std::string vcardText(std::string_view value, std::string_view listJoiner) {

@@ -16,6 +16,10 @@ std::string decodeParameterValue(std::string_view value);
 // component separates list items and becomes listJoiner (pass "," where a value has no lists).
 std::vector<std::string> vcardComponents(std::string_view value, std::string_view listJoiner);
 
+// The value split at unescaped ';', each component as it stands (escapes kept), so that one component
+// can be replaced and the others written back unchanged.
+std::vector<std::string_view> rawComponents(std::string_view value);
+
 // The value unescaped as one text, ';' kept.
 std::string vcardText(std::string_view value, std::string_view listJoiner = ",");
 

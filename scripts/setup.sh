@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev libxcb1-dev qtkeychain-qt6-dev
     fonts-liberation fontconfig
 )
 case "${1:-build}" in
@@ -16,7 +16,10 @@ test)
         clang libclang-rt-14-dev clang-format
         xvfb xauth xdotool x11-utils openbox x11-session-utils x11-xserver-utils
         cups-daemon cups-client cups-filters printer-driver-cups-pdf poppler-utils
-        desktop-file-utils
+        desktop-file-utils appstream man-db
+        at-spi2-core python3-pyatspi dbus
+        radicale xandikos vdirsyncer openssl git eatmydata
+        gnome-keyring libsecret-1-0
     )
     ;;
 windows)

@@ -193,8 +193,17 @@ int significantHexDigits(std::uint32_t number) {
     return std::max(1, (static_cast<int>(std::bit_width(number)) + 3) / 4);
 }
 
+// A string that fits on one line is written as text a person can read; any other as hex(1).
+bool fitsQuoted(const RegistryValue& value) {
+    return std::ranges::none_of(value.data,
+                                [](std::uint8_t byte) { return byte == '\r' || byte == '\n' || byte == 0; });
+}
+
 std::string dataText(const RegistryValue& value) {
     std::string text;
+    if (value.type == StringType && fitsQuoted(value)) {
+        return quoted(std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
+    }
     if (value.type == DwordType && value.data.size() == DwordSize) {
         text = "dword:";
         appendHex(text, littleEndianNumber(value.data), 8);

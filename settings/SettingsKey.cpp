@@ -10,8 +10,8 @@
 namespace settings {
 namespace {
 
-std::string sectionPath() {
-    return "HKEY_CURRENT_USER\\" + std::string(KeyPath);
+std::string sectionPath(std::string_view keyPath) {
+    return "HKEY_CURRENT_USER\\" + std::string(keyPath);
 }
 
 SettingsError readFailed(std::string_view name) {
@@ -68,7 +68,8 @@ struct SettingsReader::Values {
 
 SettingsReader::SettingsReader(std::shared_ptr<const Values> values) : values_(std::move(values)) {}
 
-std::optional<SettingsReader> SettingsReader::open(const std::filesystem::path& file) {
+std::optional<SettingsReader> SettingsReader::open(const std::filesystem::path& file,
+                                                   std::string_view keyPath) {
     std::optional<std::string> bytes;
     try {
         bytes = readFileIfExists(file);
@@ -76,7 +77,7 @@ std::optional<SettingsReader> SettingsReader::open(const std::filesystem::path& 
         return std::nullopt; // a key that cannot be opened counts as missing
     }
     const std::optional<RegistryFile> parsed = bytes ? RegistryFile::parse(*bytes) : std::nullopt;
-    std::optional<KeyValues> values = parsed ? parsed->values(sectionPath()) : std::nullopt;
+    std::optional<KeyValues> values = parsed ? parsed->values(sectionPath(keyPath)) : std::nullopt;
     if (!values) {
         return std::nullopt;
     }
@@ -95,6 +96,17 @@ double SettingsReader::readFloat(std::string_view name) const {
     return std::bit_cast<double>(fixedSizeValue(values_->byName, name, BinaryType, sizeof(double)));
 }
 
+std::string SettingsReader::readString(std::string_view name) const {
+    const auto found = values_->byName.find(name);
+    if (found == values_->byName.end()) {
+        throw readFailed(name);
+    }
+    if (found->second.type != StringType) {
+        throw wrongType(name);
+    }
+    return {found->second.data.begin(), found->second.data.end()};
+}
+
 struct SettingsWriter::Pending {
     std::vector<NamedValue> values;
 
@@ -106,8 +118,8 @@ struct SettingsWriter::Pending {
     }
 };
 
-SettingsWriter::SettingsWriter(std::filesystem::path file)
-    : file_(std::move(file)), pending_(std::make_unique<Pending>()) {}
+SettingsWriter::SettingsWriter(std::filesystem::path file, std::string_view keyPath)
+    : file_(std::move(file)), keyPath_(keyPath), pending_(std::make_unique<Pending>()) {}
 
 SettingsWriter::~SettingsWriter() = default;
 
@@ -123,6 +135,10 @@ void SettingsWriter::writeFloat(std::string_view name, double value) {
     pending_->add(name, {BinaryType, littleEndianBytes(std::bit_cast<std::uint64_t>(value), sizeof(double))});
 }
 
+void SettingsWriter::writeString(std::string_view name, std::string_view value) {
+    pending_->add(name, {StringType, {value.begin(), value.end()}});
+}
+
 void SettingsWriter::commit() {
     try {
         // A file that exists but cannot be read is left alone: replacing it would lose what it holds.
@@ -132,7 +148,7 @@ void SettingsWriter::commit() {
             replaceFile(std::filesystem::path(file_) += ".bak", *old);
             registry.emplace();
         }
-        registry->assign(sectionPath(), pending_->values);
+        registry->assign(sectionPath(keyPath_), pending_->values);
         replaceFile(file_, registry->text());
     } catch (const std::system_error&) {
         throw writeFailed(pending_->values.empty() ? std::string_view{} : pending_->values.front().name);

@@ -12,6 +12,7 @@
 // person can read it and a Windows user can carry it over.
 namespace settings {
 
+// The key of the main window's fourteen values; other parts of the program keep keys of their own beside it.
 inline constexpr std::string_view KeyPath = "SOFTWARE\\OBXNUMBERWELL\\VALUE";
 
 // Its text is what the error box shows ("Konnte Daten für '%s' nicht holen", ...).
@@ -25,13 +26,15 @@ class SettingsReader {
 public:
     // Nothing when the key is missing: no file, no section for the key, or a file that cannot be
     // parsed at all.
-    static std::optional<SettingsReader> open(const std::filesystem::path& file);
+    static std::optional<SettingsReader> open(const std::filesystem::path& file,
+                                              std::string_view keyPath = KeyPath);
 
     // Missing or too large: "Konnte Daten für '%s' nicht holen"; of another type:
     // "Ungültiger Datentyp für '%s'".
     std::int32_t readInteger(std::string_view name) const;
     bool readBool(std::string_view name) const; // any non-zero dword is true
     double readFloat(std::string_view name) const;
+    std::string readString(std::string_view name) const; // the bytes as written, no terminator
 
 private:
     struct Values;
@@ -44,7 +47,7 @@ private:
 // is kept beside the new one as "user.reg.bak".
 class SettingsWriter {
 public:
-    explicit SettingsWriter(std::filesystem::path file);
+    explicit SettingsWriter(std::filesystem::path file, std::string_view keyPath = KeyPath);
     ~SettingsWriter();
     SettingsWriter(const SettingsWriter&) = delete;
     SettingsWriter& operator=(const SettingsWriter&) = delete;
@@ -52,6 +55,7 @@ public:
     void writeInteger(std::string_view name, std::int32_t value);
     void writeBool(std::string_view name, bool value);
     void writeFloat(std::string_view name, double value);
+    void writeString(std::string_view name, std::string_view value);
 
     // Raises "Konnte Daten für '%s' nicht setzen" naming the first value written when the file cannot
     // be written; the old file then stays as it was.
@@ -60,6 +64,7 @@ public:
 private:
     struct Pending;
     std::filesystem::path file_;
+    std::string keyPath_;
     std::unique_ptr<Pending> pending_;
 };
 

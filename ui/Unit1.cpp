@@ -59,12 +59,14 @@ TForm1::TForm1(session::ListSession& list, const std::optional<settings::ViewVal
     ui_->Button5->setToolTip(QString::fromLatin1(ui::WebAddress));
     fitToItems(*ui_->combo, *ui_->Edit1);
     ui::nameControls(*this);
-    grid().setModel(&model_);
     ui_->Edit1->installEventFilter(this);
     connect(grid().horizontalHeader(), &QHeaderView::sectionResized, this,
             &TForm1::stringgrid1ColWidthsChanged);
     connect(&listPrinter_, &print::ListPrinter::failed, this,
             [this](const QString& message) { ui::showErrorBox(this, message); });
+    connect(&findRun_, &FindRun::found, this, &TForm1::showFound);
+    connect(&findRun_, &FindRun::notFound, this, &TForm1::showNotFound);
+    connect(ui_->findBar, &FindBar::closed, this, [this] { ui_->Edit1->setFocus(); });
 
     FormCreate(stored);
 
@@ -97,8 +99,11 @@ int TForm1::showModal(QDialog& dialog) {
 // their proportions, the rows at the height of the font, the first row current.
 void TForm1::FormCreate(const std::optional<settings::ViewValues>& stored) {
     applyViewSettings(stored);
-    FormResize(); // the proportions of the last run, whatever size the window has now
+    // The row height before the rows: a view given a million rows afterwards makes them all at that
+    // height, where changing it would copy its record of every row.
     applyRowHeightRule();
+    grid().setModel(&model_);
+    FormResize(); // the proportions of the last run, whatever size the window has now
     grid().setCurrentIndex(model_.index(0, 0));
 }
 
@@ -329,6 +334,61 @@ void TForm1::comboChange() {
         grid().keepingCurrentRow([this] { sort(); });
         ui_->Edit1->setFocus();
         Edit1Change();
+    });
+}
+
+// ---- find in every field ----
+
+void TForm1::Suchen1Click() {
+    ui::atHandlerEdge(this, [this] { ui_->findBar->open(); });
+}
+
+// From the record after the current one; the selection stays where nothing is found.
+void TForm1::Weitersuchen1Click() {
+    ui::atHandlerEdge(this, [this] {
+        const QString text = ui_->findBar->text();
+        if (text.isEmpty()) {
+            ui_->findBar->open();
+            return;
+        }
+        ui_->findBar->show();
+        ui_->findBar->tell(QStringLiteral("Searching..."));
+        const std::string bytes = ui::toCellLossy(text);
+        if (ui::toDisplay(bytes) != text) { // a character no field can hold
+            showNotFound();
+            return;
+        }
+        findRun_.start(bytes, currentRecord());
+    });
+}
+
+void TForm1::showNotFound() {
+    ui_->findBar->tell(QStringLiteral("Not found: %1").arg(ui_->findBar->text()));
+}
+
+void TForm1::showFound(int record, bool wrapped) {
+    ui::atHandlerEdge(this, [&] {
+        selectRow(record);
+        ui_->findBar->tell(wrapped ? QStringLiteral("Passed the end, went on from the top") : QString());
+    });
+}
+
+// ---- contacts from a later start ----
+
+// As at start, in key order of the search field, with the same notice. The current row number stays, as
+// after Add.
+void TForm1::addContactsFrom(const std::filesystem::path& file, bool tell) {
+    ui::atHandlerEdge(this, [&] {
+        session::ContactsOutcome outcome;
+        grid().keepingCurrentRow([&] { outcome = list_.addContactsFrom(file, keyColumn()); });
+        if (!tell) {
+            return;
+        }
+        if (outcome.kind == session::ContactsOutcome::Kind::Failed) {
+            ui::showErrorBox(this, QString::fromStdString(outcome.text));
+        } else {
+            ui::showInformation(this, QString::fromStdString(outcome.text));
+        }
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "AddressModel.h"
 #include "ColumnLayout.h"
+#include "FindRun.h"
 #include "PrintProgress.h"
 #include "print/ListPrinter.h"
 #include "session/ListSession.h"
@@ -9,6 +10,7 @@
 
 #include <QMainWindow>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -44,6 +46,10 @@ public:
     int gridFontPoints() const;
     int rowHeight() const;
 
+    // The contacts of a file opened while the window runs, added as at start, with the same notice when
+    // told to.
+    void addContactsFrom(const std::filesystem::path& file, bool tell = true);
+
 public slots:
     void Edit1Change();
     void comboChange();
@@ -57,6 +63,8 @@ public slots:
     void AndereProgramme1Click();
     void Schriftgre1Click();
     void SchriftgrefrDrucker1Click();
+    void Suchen1Click();
+    void Weitersuchen1Click();
     void Listedrucken1Click();
     void Quit1Click();
 
@@ -75,6 +83,8 @@ private:
     bool StringGrid1SelectCell(int column, int row);
     bool Edit1KeyDown(int key);
     void sort();
+    void showFound(int record, bool wrapped);
+    void showNotFound();
 
     AddressGrid& grid() const;
     int showModal(QDialog& dialog);
@@ -97,6 +107,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
     print::ListPrinter listPrinter_;
     ui::PrintProgress printProgress_{listPrinter_, *this};
+    FindRun findRun_{model_};
 
     ui::ColumnRatios ColumnRatios = ui::FirstStartRatios;
     int PrintFontSize = 8;

@@ -8,10 +8,12 @@ set -euo pipefail
 cmake=$1
 build=$2
 
-if ! command -v desktop-file-validate >/dev/null; then
-    echo "SKIP: desktop-file-validate is missing (package desktop-file-utils)"
-    exit 77
-fi
+for tool in desktop-file-validate appstreamcli man; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is missing (packages desktop-file-utils, appstream, man-db)"
+        exit 77
+    fi
+done
 
 work=$(mktemp -d)
 prefix=$work/prefix
@@ -67,6 +69,29 @@ if [ -f "$desktop" ]; then
     done
 else
     fail "no desktop entry at $desktop"
+fi
+
+# The software centres' description: valid without looking anything up on the network, naming the
+# desktop entry that is installed.
+metainfo=$prefix/share/metainfo/org.example.numberwell.metainfo.xml
+if [ -f "$metainfo" ]; then
+    report=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) || fail "appstreamcli rejects $metainfo: $report"
+    grep -q '<launchable type="desktop-id">numberwell.desktop</launchable>' "$metainfo" ||
+        fail "$metainfo does not launch numberwell.desktop"
+else
+    fail "no AppStream metainfo at $metainfo"
+fi
+
+# The manual page renders without a complaint from the formatter and names every option.
+page=$prefix/share/man/man1/numberwell.1
+if [ -f "$page" ]; then
+    rendered=$(MANWIDTH=80 man -l "$page" 2>"$work/man.err") || fail "man -l cannot show $page"
+    [ ! -s "$work/man.err" ] || fail "man -l $page: $(cat "$work/man.err")"
+    for option in --import --export --help --version; do
+        grep -q -- "$option" <<<"$rendered" || fail "the manual page does not name $option"
+    done
+else
+    fail "no manual page at $page"
 fi
 
 icons=$prefix/share/icons/hicolor

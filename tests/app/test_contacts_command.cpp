@@ -1,6 +1,5 @@
 // The command line: --import and --export on the real executable, and the lock that keeps an import
 // away from a list a window has open.
-#include "app/CommandLine.h"
 #include "files/FileLock.h"
 #include "settings/SettingsKey.h"
 #include "settings/ViewSettings.h"
@@ -75,8 +74,6 @@ const std::string Vcards = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:M\xc3\xbcller;Eva;;;
 class ContactsCommandTest : public QObject {
     Q_OBJECT
 private slots:
-    void commandLine_data();
-    void commandLine();
     void importAddsInKeyOrderAndSaves();
     void importIsRefusedWhileAWindowHasTheList();
     void importFailsClearly_data();
@@ -84,40 +81,6 @@ private slots:
     void exportThenImportGivesTheSameRecords_data();
     void exportThenImportGivesTheSameRecords();
 };
-
-void ContactsCommandTest::commandLine_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("wrong");
-    using Action = CommandLine::Action;
-    QTest::newRow("nothing") << QStringList{} << int(Action::Window) << "" << false;
-    QTest::newRow("open with") << QStringList{"a.vcf"} << int(Action::Window) << "a.vcf" << false;
-    QTest::newRow("import") << QStringList{"--import", "a.csv"} << int(Action::Import) << "a.csv" << false;
-    QTest::newRow("export") << QStringList{"--export", "b.vcf"} << int(Action::Export) << "b.vcf" << false;
-    QTest::newRow("import without file") << QStringList{"--import"} << 0 << "" << true;
-    QTest::newRow("export of two") << QStringList{"--export", "a", "b"} << 0 << "" << true;
-    QTest::newRow("unknown option") << QStringList{"--merge", "a.vcf"} << 0 << "" << true;
-    QTest::newRow("two files") << QStringList{"a.vcf", "b.vcf"} << 0 << "" << true;
-}
-
-void ContactsCommandTest::commandLine() {
-    QFETCH(QStringList, arguments);
-    QFETCH(int, action);
-    QFETCH(QString, file);
-    QFETCH(bool, wrong);
-    std::vector<std::string> texts;
-    for (const QString& argument : arguments) {
-        texts.push_back(argument.toStdString());
-    }
-    const std::vector<std::string_view> views(texts.begin(), texts.end());
-    const CommandLine line = parseCommandLine(views);
-    QCOMPARE(!line.error.empty(), wrong);
-    if (!wrong) {
-        QCOMPARE(int(line.action), action);
-        QCOMPARE(QString::fromStdString(line.file.string()), file);
-    }
-}
 
 // As Add would: each in key order of the last run's search field (here Firstname), beside what was there.
 void ContactsCommandTest::importAddsInKeyOrderAndSaves() {

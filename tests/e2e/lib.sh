@@ -264,6 +264,12 @@ open_dialog() {
     wait_for "the window '$title' to take the keyboard focus" has_focus "$dialog"
 }
 
+# Waits for a modal window that the program opened by itself, until it has the focus.
+open_dialog_shown() {
+    wait_for "a window titled like '$1'" find_window dialog "$1"
+    wait_for "the window '$1' to take the keyboard focus" has_focus "$dialog"
+}
+
 # Presses the keys that close the open dialog and waits until the main window has the focus again.
 close_dialog() {
     press "$@"

@@ -23,7 +23,7 @@ done
 
 # The cases that also run under openbox (tests e2e_openbox_*), and those that run only there.
 also_under_openbox="add_by_keys placement_cycles message_boxes_centred"
-only_under_openbox="maximised_round_trip print_while_working"
+only_under_openbox="maximised_round_trip print_while_working second_start_to_front"
 
 
 # shellcheck source=lib.sh
@@ -293,6 +293,28 @@ case_placement_cycles() {
             expect_stored_placement "$placed"
         done
     done
+}
+
+# A second start for the same list, as a click in the menu or "open with" makes it: the minimised
+# window comes back with the keyboard, takes the file's contacts with its notice, and the second start
+# ends; nothing else opens.
+case_second_start_to_front() {
+    make_program_folder p
+    place_list p three_by_name.txt
+    start_program p
+    xdotool windowminimize "$main_window"
+    wait_for "the window to be minimised" not visible "$main_window"
+    printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Zander;Zoe;;;\r\nEND:VCARD\r\n' >"$work/home/new.vcf"
+    (cd "$work/home" && exec env -i "${program_environment[@]}" DESKTOP_STARTUP_ID="e2e-second_TIME0" \
+        "$work/p/numberwell" new.vcf >"$work/second.log" 2>&1) &
+    local second=$!
+    wait_for "the window to come back" visible "$main_window"
+    open_dialog_shown '^Information$'
+    close_dialog Return
+    wait_for "the second start to end" not kill -0 "$second" 2>/dev/null
+    wait "$second" || fail "the second start ended with status $?: $(cat "$work/second.log")"
+    quit_with_access_keys
+    grep -q '^Zander|Zoe|' "$work/p/Adressen.txt" || fail "the contact did not reach the list"
 }
 
 # The About message, the delete question and an error box stand in the middle of the screen while the

@@ -161,6 +161,32 @@ TEST_F(SettingsKeyTest, WritingKeepsOtherKeysAndForeignValues) {
               "\"mine\"=\"x\"\r\n");
 }
 
+TEST_F(SettingsKeyTest, AnotherKeyLivesBesideTheWindowsValuesAndHoldsTexts) {
+    constexpr std::string_view SyncKey = "SOFTWARE\\OBXNUMBERWELL\\SYNC";
+    const std::string window = std::string(KeyHeader) + "\"left\"=dword:00000005\r\n";
+    writeBytes(file, window);
+    const std::array texts{std::string("https://dav.example/a b"), std::string("C:\\\"x\"\\"),
+                           std::string("J\xC3\xBCrgen"), std::string("two\r\nlines"), std::string()};
+    SettingsWriter writer(file, SyncKey);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        writer.writeString("s" + std::to_string(i), texts[i]);
+    }
+    writer.writeInteger("n", 1);
+    writer.commit();
+
+    const std::optional<SettingsReader> sync = SettingsReader::open(file, SyncKey);
+    ASSERT_TRUE(sync);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(sync->readString("s" + std::to_string(i)), texts[i]);
+    }
+    EXPECT_EQ(errorText([&sync] { (void)sync->readString("n"); }), "Ungültiger Datentyp für 'n'");
+    EXPECT_EQ(SettingsReader::open(file)->readInteger("left"), 5);
+    const std::string written = readBytes(file);
+    EXPECT_TRUE(written.starts_with(window));
+    EXPECT_THAT(written, HasSubstr("\r\n\"s1\"=\"C:\\\\\\\"x\\\"\\\\\"\r\n"));
+    EXPECT_THAT(written, HasSubstr("\r\n\"s3\"=hex(1):74,77,6f,0d,0a,6c,69,6e,65,73\r\n"));
+}
+
 TEST_F(SettingsKeyTest, AnUnreadableFileIsKeptAsBackup) {
     const std::string garbage("\xFF\xFE\0garbage\r\n", 12);
     writeBytes(file, garbage);
