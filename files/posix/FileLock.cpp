@@ -1,6 +1,6 @@
-#include "FileLock.h"
+#include "files/FileLock.h"
 
-#include "FileError.h"
+#include "files/FileError.h"
 
 #include <cerrno>
 #include <fcntl.h>
