@@ -8,14 +8,6 @@
 
 namespace files {
 
-FileLock FileLock::take(const std::filesystem::path& file, Kind kind) {
-    return *lock(file, kind, true);
-}
-
-std::optional<FileLock> FileLock::tryTake(const std::filesystem::path& file, Kind kind) {
-    return lock(file, kind, false);
-}
-
 std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, Kind kind, bool wait) {
     Descriptor descriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (!descriptor.isOpen()) {

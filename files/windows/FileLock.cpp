@@ -5,14 +5,6 @@
 
 namespace files {
 
-FileLock FileLock::take(const std::filesystem::path& file, Kind kind) {
-    return *lock(file, kind, true);
-}
-
-std::optional<FileLock> FileLock::tryTake(const std::filesystem::path& file, Kind kind) {
-    return lock(file, kind, false);
-}
-
 // Windows locks open files only, and a folder cannot be opened so: its lock is on a hidden file in it,
 // made on first use and left there for the next.
 std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, Kind kind, bool wait) {
