@@ -8,7 +8,6 @@
 #include "support/TempFolder.h"
 
 #include <QComboBox>
-#include <QMessageBox>
 #include <QTest>
 
 #include <cerrno>
