@@ -8,9 +8,7 @@ class QSessionManager;
 class QWidget;
 
 // Shutdown and a terminal's Ctrl+C close the main window as its close box does, and then end the
-// program. SIGTERM, SIGHUP and SIGINT only leave a byte in a socket pair inside the signal handler; the
-// event loop reads it and does the work. One instance at a time: the signal handler has no other way to
-// find the socket than a global.
+// program; the system's signals come through EndSignals, in the event loop. One instance at a time.
 //
 // A log-off through the session manager comes in two steps: its save request (Qt's commitDataRequest)
 // stores everything and the program goes on, since the user may still cancel the log-off; when it goes
@@ -20,14 +18,10 @@ class CloseRequests : public QObject {
 public:
     // saveAll stores what a close stores, without closing, and raises when the addresses are not safe.
     CloseRequests(QWidget& mainWindow, std::function<void()> saveAll);
-    ~CloseRequests() override;
     CloseRequests(const CloseRequests&) = delete;
     CloseRequests& operator=(const CloseRequests&) = delete;
 
 private:
-    void installSignalHandlers();
-    void restoreSignalHandlers();
-    void readSignals();
     void closeAndEnd();
     void commitData(QSessionManager& manager);
 

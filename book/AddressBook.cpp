@@ -4,11 +4,11 @@
 #include "Sort.h"
 #include "files/DatedCopy.h"
 #include "files/FileError.h"
+#include "files/FileStatus.h"
 #include "files/FolderEntries.h"
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace book {
 
@@ -94,7 +94,7 @@ void AddressBook::replaceTable(AddressTable table) {
 std::optional<std::string> AddressBook::save() {
     try {
         // A write-protected file stays protected, as when it was written in place.
-        if (::access(path_.c_str(), W_OK) != 0 && errno == EACCES) {
+        if (files::isWriteProtected(path_)) {
             throw files::FileError(EACCES, path_);
         }
         files::ReplacementFile replacement(path_);

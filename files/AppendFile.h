@@ -11,7 +11,8 @@ namespace files {
 
 // A file that only grows at its end, for a journal: every addition is on the disk before append()
 // returns. A missing file is created with the user's umask, and its folder synced so that the new name
-// survives a crash too.
+// survives a crash too. On Windows others may read or remove the file while it is open here, but
+// readFile() fails while an addition is being written: a reader there shuts out writers.
 class AppendFile {
 public:
     explicit AppendFile(std::filesystem::path file);
@@ -23,7 +24,8 @@ public:
     std::uint64_t size() const { return size_; }
     FileStatus status() const;
 
-    // An exclusive advisory lock on the file, held while it is open; false when another holds one.
+    // An exclusive advisory lock on the file, held while it is open; false when another holds one. On
+    // Windows it keeps no one from the file's bytes either.
     bool tryLock();
 
     const std::filesystem::path& path() const { return file_; }

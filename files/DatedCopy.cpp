@@ -2,6 +2,7 @@
 
 #include "FileError.h"
 #include "FolderEntries.h"
+#include "LocalTime.h"
 
 #include <array>
 #include <ctime>
@@ -24,9 +25,7 @@ std::string datedName(std::string_view stem, std::string_view extension, const s
 
 std::string keepDatedCopy(const std::filesystem::path& file, std::string_view stem,
                           std::string_view extension) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
+    const std::tm local = localTime(std::time(nullptr));
     const std::filesystem::path folder = file.parent_path();
     for (int attempt = 1;; ++attempt) {
         const std::string name = datedName(stem, extension, local, attempt);

@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
-// The file layer: POSIX calls on whole files, each checked, every failure raised as FileError.
+// The file layer: the system's calls on whole files, each checked, every failure raised as FileError.
+// The headers here are the same on every system; posix/ and windows/ implement them.
 namespace files {
 
-// A failed system call: the system's error number and the file it was about.
+// A failed system call: the error number (errno's numbering on every system, so that the error box
+// reads alike everywhere) and the file it was about.
 class FileError : public std::system_error {
 public:
     FileError(int error, std::filesystem::path file)
@@ -18,7 +20,7 @@ private:
     std::filesystem::path file_;
 };
 
-// Raises FileError for errno and the file.
+// Raises FileError for the system's last error and the file.
 [[noreturn]] void throwLastError(const std::filesystem::path& file);
 
 } // namespace files

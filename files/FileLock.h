@@ -4,11 +4,16 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace files {
 
-// An advisory lock (flock) on a file or a folder, held while the object lives and given back when the
-// process ends in any way. Shared locks go together; an exclusive one stands alone.
+// The hidden file in a folder through which Windows locks the folder; it stays there for the next lock.
+inline constexpr std::string_view FolderLockFileName = ".numberwell.lock";
+
+// An advisory lock on a file or a folder, held while the object lives and given back when the process
+// ends in any way. Shared locks go together; an exclusive one stands alone. On POSIX flock(); on Windows
+// LockFileEx, on a folder's FolderLockFileName.
 class FileLock {
 public:
     enum class Kind { Shared, Exclusive };

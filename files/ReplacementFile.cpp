@@ -1,110 +1,33 @@
-#include "ReplacementFile.h"
+// The parts of ReplacementFile.h that are the same on every system; posix/ and windows/ hold the rest.
+#include "files/ReplacementFile.h"
 
-#include "FileError.h"
-#include "FolderEntries.h"
-
-#include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <unistd.h>
-#include <vector>
+#include "files/FileError.h"
+#include "files/FolderEntries.h"
 
 namespace files {
-
-namespace {
-
-// The old file's mode, owner and group go to its replacement; its owner can always read and write it,
-// so that what was saved can be read back. Only root may give a file away, and a user only to groups of
-// their own: what cannot be set stays the user's, as for a new file.
-void takeOverAttributes(const Descriptor& descriptor, const std::filesystem::path& target) {
-    struct stat old {};
-    if (::stat(target.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) {
-        return; // a new file keeps what the umask gave it
-    }
-    if (::fchown(descriptor.get(), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
-        throwLastError(target);
-    }
-    if (::fchmod(descriptor.get(), (old.st_mode & 07777) | S_IRUSR | S_IWUSR) != 0) {
-        throwLastError(target);
-    }
-}
-
-} // namespace
 
 ReplacementFile::ReplacementFile(std::filesystem::path target) : target_(std::move(target)) {
     const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
     try {
-        CreatedFile created = createUniquelyNamed(folder, "." + target_.filename().string() + ".", ".tmp");
+        std::filesystem::path prefix = ".";
+        prefix += target_.filename();
+        prefix += ".";
+        CreatedFile created = createUniquelyNamed(folder, prefix, ".tmp");
         temporary_ = std::move(created.path);
         descriptor_ = std::move(created.descriptor);
-        takeOverAttributes(descriptor_, target_);
+        takeOverAttributes();
     } catch (const FileError& error) {
-        if (!temporary_.empty()) {
-            ::unlink(temporary_.c_str());
-        }
+        discardTemporary();
         throw FileError(error.code().value(), target_); // the user knows the file, not our temporary name
     }
 }
 
 ReplacementFile::~ReplacementFile() {
-    if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
-    }
+    discardTemporary();
 }
 
 void ReplacementFile::write(std::string_view bytes) {
     write(std::span<const std::string_view>(&bytes, 1));
-}
-
-void ReplacementFile::write(std::span<const std::string_view> pieces) {
-    std::vector<iovec> batch;
-    batch.reserve(std::min<std::size_t>(pieces.size(), IOV_MAX));
-    while (!pieces.empty()) {
-        batch.clear();
-        for (const std::string_view piece : pieces.first(std::min<std::size_t>(pieces.size(), IOV_MAX))) {
-            batch.push_back({const_cast<char*>(piece.data()), piece.size()});
-        }
-        pieces = pieces.subspan(batch.size());
-        // A short write leaves the rest of the batch: skip what went out and hand over the rest.
-        for (iovec* next = batch.data(); next != batch.data() + batch.size();) {
-            const int count = static_cast<int>(batch.data() + batch.size() - next);
-            ssize_t written = ::writev(descriptor_.get(), next, count);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written < 0) {
-                throwLastError(target_);
-            }
-            while (next != batch.data() + batch.size() &&
-                   static_cast<std::size_t>(written) >= next->iov_len) {
-                written -= static_cast<ssize_t>(next->iov_len);
-                ++next;
-            }
-            if (written > 0) {
-                next->iov_base = static_cast<char*>(next->iov_base) + written;
-                next->iov_len -= static_cast<std::size_t>(written);
-            }
-        }
-    }
-}
-
-FileStatus ReplacementFile::finish() {
-    struct stat info {};
-    if (::fsync(descriptor_.get()) != 0 || ::fstat(descriptor_.get(), &info) != 0) {
-        throwLastError(target_);
-    }
-    descriptor_.close(target_);
-    return FileStatus::of(info);
-}
-
-void ReplacementFile::putInPlace() {
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        throwLastError(target_);
-    }
-    temporary_.clear();
-    syncFolder(target_.has_parent_path() ? target_.parent_path() : ".");
 }
 
 void replaceFile(const std::filesystem::path& file, std::string_view bytes) {

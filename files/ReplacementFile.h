@@ -11,10 +11,12 @@
 namespace files {
 
 // A new version of a file, written beside it under a temporary name and renamed over it only when it is
-// complete and on the disk, so the file is always either the old or the whole new version. Replacing a
-// file keeps its mode, owner and group (as far as the user may set them), and its owner's right to read
-// and write it; a new file gets the user's umask. Unless it was put in place, the temporary file is
-// removed again.
+// complete and on the disk, so the file is always either the old or the whole new version. On POSIX,
+// replacing a file keeps its mode, owner and group (as far as the user may set them), and its owner's
+// right to read and write it; a new file gets the user's umask. On Windows the new version has what the
+// folder gives every new file, and a target that is read-only, or open in a program that does not share
+// its deletion, is not replaced (EACCES). Unless it was put in place, the temporary file is removed
+// again.
 class ReplacementFile {
 public:
     explicit ReplacementFile(std::filesystem::path target);
@@ -28,7 +30,8 @@ public:
 
     // Flushes to the disk and closes; returns the status the new version will have under the target name.
     FileStatus finish();
-    // Renames it over the target and syncs the folder, so that the rename survives a crash too.
+    // Renames it over the target and syncs the folder, so that the rename survives a crash too (Windows:
+    // MoveFileExW with write-through).
     void putInPlace();
     // Whether the rename happened: a failure of the folder's sync alone leaves the new version in place.
     bool inPlace() const { return temporary_.empty(); }
@@ -36,6 +39,9 @@ public:
     const std::filesystem::path& target() const { return target_; }
 
 private:
+    void takeOverAttributes(); // from the file it replaces, where the system has any
+    void discardTemporary();
+
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     Descriptor descriptor_;

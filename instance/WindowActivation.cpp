@@ -86,11 +86,12 @@ void bringToFront(QWidget& window, const QByteArray& startupId) {
     window.raise();
     window.activateWindow();
 #if QT_CONFIG(xcb)
+    // The offscreen platform answers for X11 too, without a connection.
     const auto* const x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || startupId.isEmpty()) {
+    xcb_connection_t* const connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr || startupId.isEmpty()) {
         return;
     }
-    xcb_connection_t* const connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());
     askToActivate(connection, id, userTime(startupId));
     completeStartup(connection, id, startupId);

@@ -1,18 +1,17 @@
 #pragma once
 
-#include <QFile>
+#include <QString>
 
-#include <string>
+#include <memory>
 
 class QPrinter;
-typedef struct _http_s http_t;
 
 namespace print {
 
-// A printed file handed to the printer's CUPS queue as one job, a piece at a time, so that the event
-// loop runs in between. The job gets the options the print dialog set: copies, collation, sides,
-// orientation, paper and the printer's own settings. Errors come as std::runtime_error with CUPS's
-// message.
+// A printed file handed to the printer's queue as one job, a piece at a time, so that the event loop
+// runs in between. The job gets the options the print dialog set: copies, collation, sides, orientation,
+// paper and the printer's own settings. Errors come as std::runtime_error with the queue's message.
+// Through CUPS on POSIX (print/posix/); a Windows build would hand the file to the spooler instead.
 class QueueUpload {
 public:
     QueueUpload(const QPrinter& printer, const QString& file, const QString& title);
@@ -24,11 +23,8 @@ public:
     bool sendPiece();
 
 private:
-    std::string queue_;
-    QFile file_;
-    http_t* http_ = nullptr;
-    int job_ = 0;
-    bool sent_ = false;
+    class Job; // the system's side of it
+    std::unique_ptr<Job> job_;
 };
 
 } // namespace print

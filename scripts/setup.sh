@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Numberwell needs that are missing; does nothing when all are there.
-# Usage: scripts/setup.sh [build|test]   (test adds what the test suite needs)
+# Usage: scripts/setup.sh [build|test|windows]   (test adds what the test suite needs; windows the
+# MinGW-w64 cross compiler and Wine, for the core's tests built for Windows)
 set -euo pipefail
 
 packages=(
@@ -8,7 +9,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev libxcb1-dev qtkeychain-qt6-dev
     fonts-liberation fontconfig
 )
-if [ "${1:-build}" = test ]; then
+case "${1:-build}" in
+test)
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev
         clang libclang-rt-14-dev clang-format
@@ -19,7 +21,11 @@ if [ "${1:-build}" = test ]; then
         radicale xandikos vdirsyncer openssl git eatmydata
         gnome-keyring libsecret-1-0
     )
-fi
+    ;;
+windows)
+    packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest)
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

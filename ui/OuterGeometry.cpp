@@ -1,5 +1,7 @@
 #include "OuterGeometry.h"
 
+#include "WindowFrame.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
@@ -12,8 +14,7 @@ namespace ui {
 namespace {
 
 QMargins frameOf(const QWidget& window) {
-    const QWindow* const handle = window.windowHandle();
-    return handle != nullptr && handle->isVisible() ? handle->frameMargins() : QMargins();
+    return windowFrame(window);
 }
 
 // Puts the window where outerFor says for the frame it has, whenever that frame turns out different

@@ -15,6 +15,7 @@
 #include "Unit3.h"
 #include "Unit6.h"
 #include "WebAddress.h"
+#include "WindowFrame.h"
 #include "book/Sort.h"
 #include "settings/SettingsKey.h"
 #include "ui_Unit1.h"
@@ -199,7 +200,7 @@ void TForm1::applyViewSettings(const std::optional<settings::ViewValues>& stored
 }
 
 settings::ViewValues TForm1::viewValues() const {
-    const QRect outer = frameGeometry();
+    const QRect outer = geometry().marginsAdded(ui::windowFrame(*this));
     settings::ViewValues values;
     values.left = outer.left();
     values.top = outer.top();

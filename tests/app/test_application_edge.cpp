@@ -5,7 +5,6 @@
 #include "support/FailureRows.h"
 #include "support/ModalDriver.h"
 
-#include <QMessageBox>
 #include <QTest>
 
 namespace {
@@ -40,12 +39,7 @@ void ApplicationEdgeTest::everyKindIsShownInTheErrorBox() {
     widget.raise = testsupport::failure(failure);
     widget.show();
     QString text;
-    whenModalOpens([&text](QWidget* modal) {
-        if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
-            text = box->text();
-        }
-        QTest::keyClick(modal, Qt::Key_Return);
-    });
+    answerNextMessageBox(text);
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&widget, &event);
     QVERIFY2(text.startsWith(told), qPrintable(text));

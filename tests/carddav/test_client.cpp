@@ -333,7 +333,7 @@ INSTANTIATE_TEST_SUITE_P(Server, RadicaleTest, ::testing::Values(DavServer::Kind
 // Never a real connection: the rules refuse before anything is sent.
 TEST(TransportTest, PlainHttpToAnotherMachineIsRefusedUnlessConfirmed) {
     Account account;
-    account.serverUrl = QUrl("http://192.0.2.10/dav/");
+    account.serverUrl = QUrl("http://dav.example.org/dav/");
     account.addressBookUrl = account.serverUrl;
     account.user = QStringLiteral("alice");
     Client client(account, QStringLiteral("pw"));

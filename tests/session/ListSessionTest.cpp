@@ -2,15 +2,21 @@
 // it was made on and no other.
 #include "session/ListSession.h"
 #include "tests/book/RecordPrinter.h"
-#include "tests/support/FileSizeLimit.h"
 #include "tests/support/Tables.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+
+// Left out on Windows, which has neither: the crash, staged in a child process that fork() makes, and
+// the journal that cannot grow, staged with the file size limit.
+#ifndef _WIN32
+#include "tests/support/FileSizeLimit.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -32,6 +38,7 @@ protected:
 
     void SetUp() override { writeBytes(list, Start); }
 
+#ifndef _WIN32
     // The commands in a process of their own that then ends as under kill -9: nothing saved, nothing
     // closed, and its locks given back by the system.
     template <typename Commands> void runAndCrash(Commands commands) {
@@ -53,9 +60,10 @@ protected:
             window.remove(3);                    // Zorn
         });
     }
+#endif
 };
 
-std::vector<std::string> namesOf(const ListSession& session) {
+[[maybe_unused]] std::vector<std::string> namesOf(const ListSession& session) { // not on Windows
     std::vector<std::string> names;
     for (int index = 0; index < session.table().recordCount(); ++index) {
         names.emplace_back(session.table().cell(0, index));
@@ -74,6 +82,7 @@ TEST_F(ListSessionTest, ACleanRunLeavesNoJournal) {
     EXPECT_EQ(filesIn(folder.path()), std::set<std::string>{"Adressen.txt"});
 }
 
+#ifndef _WIN32
 TEST_F(ListSessionTest, TheNextStartMakesTheChangesAgainAndSavesThem) {
     changeThreeAndCrash();
     EXPECT_EQ(readBytes(list), Start);
@@ -144,6 +153,7 @@ TEST_F(ListSessionTest, AnExportReadsTheJournalAndChangesNothing) {
     EXPECT_EQ(readBytes(journal), noted);
     EXPECT_EQ(readBytes(list), Start);
 }
+#endif
 
 // Two windows on one list: the second keeps no journal rather than write into the first one's.
 TEST_F(ListSessionTest, OnlyOneWindowKeepsTheJournal) {
@@ -159,6 +169,7 @@ TEST_F(ListSessionTest, OnlyOneWindowKeepsTheJournal) {
     EXPECT_EQ(contents.changes.front().records.front(), Record{"Berg"});
 }
 
+#ifndef _WIN32
 // A change the journal cannot take is made all the same and the user is told; none is noted until a
 // save, which starts the journal afresh.
 TEST_F(ListSessionTest, AJournalThatCannotGrowIsTold) {
@@ -176,5 +187,6 @@ TEST_F(ListSessionTest, AJournalThatCannotGrowIsTold) {
     window.add(0, Record{"Nach"});
     EXPECT_EQ(session::readJournal(readBytes(journal)).changes.size(), 1U);
 }
+#endif
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -205,6 +206,17 @@ void clickInNextModal(const QString& buttonText, std::source_location where) {
                 return;
             }
             QTest::mouseClick(*button, Qt::LeftButton);
+        },
+        ModalTimeoutMs, where);
+}
+
+void answerNextMessageBox(QString& text, std::source_location where) {
+    whenModalOpens(
+        [&text](QWidget* modal) {
+            if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
+                text = box->text();
+            }
+            QTest::keyClick(modal, Qt::Key_Return);
         },
         ModalTimeoutMs, where);
 }

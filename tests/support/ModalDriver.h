@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -24,6 +25,9 @@ void whenModalOpens(std::function<void(QWidget*)> action, int timeoutMs = ModalT
 // such window, fails the test.
 void clickInNextModal(const QString& buttonText,
                       std::source_location where = std::source_location::current());
+
+// Presses Enter in the next modal window, and puts its text in `text` when it is a message box.
+void answerNextMessageBox(QString& text, std::source_location where = std::source_location::current());
 
 // Fails the test for every answer still waiting for its window, and drops them. MainWindowRun calls it
 // when a test's windows go.

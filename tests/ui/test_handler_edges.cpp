@@ -5,7 +5,6 @@
 #include "support/FailureRows.h"
 #include "support/ModalDriver.h"
 
-#include <QMessageBox>
 #include <QTest>
 
 namespace {
@@ -28,18 +27,6 @@ public:
     void listReplaced() override {}
 };
 
-QString readTheErrorBoxOf(const std::function<void()>& action) {
-    QString text;
-    whenModalOpens([&text](QWidget* modal) {
-        if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
-            text = box->text();
-        }
-        QTest::keyClick(modal, Qt::Key_Return);
-    });
-    action();
-    return text;
-}
-
 } // namespace
 
 class HandlerEdgesTest : public QObject {
@@ -60,7 +47,9 @@ void HandlerEdgesTest::aCommandEndsInTheErrorBox() {
     observer.raise = testsupport::failure(failure);
     run.list().addObserver(observer);
     whenModalOpens([](QWidget* entry) { QTest::keyClick(entry, Qt::Key_O, Qt::AltModifier); });
-    const QString text = readTheErrorBoxOf([&run] { run.press(Qt::Key_F4); });
+    QString text;
+    answerNextMessageBox(text);
+    run.press(Qt::Key_F4);
     run.list().removeObserver(observer);
     QVERIFY2(text.startsWith(told), qPrintable(text));
     QVERIFY(run.form().isVisible());

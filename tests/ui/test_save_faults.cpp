@@ -8,7 +8,6 @@
 #include "support/TempFolder.h"
 
 #include <QComboBox>
-#include <QMessageBox>
 #include <QTest>
 
 #include <cerrno>
@@ -75,12 +74,7 @@ const QByteArray Sorted = people(true);
 // Closes the window, answering the error box that is expected to come, and returns its text.
 QString closeAndReadTheErrorBox(MainWindowRun& run, bool& closed) {
     QString text;
-    whenModalOpens([&text](QWidget* modal) {
-        if (const auto* const box = qobject_cast<QMessageBox*>(modal)) {
-            text = box->text();
-        }
-        QTest::keyClick(modal, Qt::Key_Return);
-    });
+    answerNextMessageBox(text);
     closed = run.close();
     return text;
 }

@@ -1,13 +1,15 @@
-#include "FileStatus.h"
+#include "files/FileStatus.h"
 
-#include "FileError.h"
+#include "files/FileError.h"
+#include "files/posix/StatusFrom.h"
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace files {
 
-FileStatus FileStatus::of(const struct stat& info) {
+FileStatus statusFrom(const struct stat& info) {
     return FileStatus{
         .device = static_cast<std::uint64_t>(info.st_dev),
         .inode = static_cast<std::uint64_t>(info.st_ino),
@@ -20,12 +22,16 @@ FileStatus FileStatus::of(const struct stat& info) {
 std::optional<FileStatus> statusOf(const std::filesystem::path& file) {
     struct stat info {};
     if (::stat(file.c_str(), &info) == 0) {
-        return FileStatus::of(info);
+        return statusFrom(info);
     }
     if (errno == ENOENT || errno == ENOTDIR) {
         return std::nullopt;
     }
     throwLastError(file);
+}
+
+bool isWriteProtected(const std::filesystem::path& file) {
+    return ::access(file.c_str(), W_OK) != 0 && errno == EACCES;
 }
 
 } // namespace files

@@ -1,4 +1,4 @@
-#include "ShellOpen.h"
+#include "ui/ShellOpen.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,7 +1,8 @@
-#include "ReadFile.h"
+#include "files/ReadFile.h"
 
-#include "Descriptor.h"
-#include "FileError.h"
+#include "files/Descriptor.h"
+#include "files/FileError.h"
+#include "files/posix/StatusFrom.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -59,7 +60,7 @@ std::optional<FileContents> readFile(const std::filesystem::path& file) {
     }
     checkRegular(info, file);
     FileContents contents{readAll(descriptor, static_cast<std::size_t>(info.st_size), file),
-                          FileStatus::of(info)};
+                          statusFrom(info)};
     return contents;
 }
 

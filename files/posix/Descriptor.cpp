@@ -1,6 +1,6 @@
-#include "Descriptor.h"
+#include "files/Descriptor.h"
 
-#include "FileError.h"
+#include "files/FileError.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -8,24 +8,24 @@
 namespace files {
 
 Descriptor::~Descriptor() {
-    if (descriptor_ >= 0) {
-        ::close(descriptor_);
+    if (isOpen()) {
+        ::close(handle_);
     }
 }
 
 Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
     if (this != &other) {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
+        if (isOpen()) {
+            ::close(handle_);
         }
-        descriptor_ = std::exchange(other.descriptor_, -1);
+        handle_ = std::exchange(other.handle_, NoHandle);
     }
     return *this;
 }
 
 void Descriptor::close(const std::filesystem::path& file) {
     // The descriptor is gone whatever close() answers; retrying could close another thread's file.
-    if (::close(std::exchange(descriptor_, -1)) != 0) {
+    if (::close(std::exchange(handle_, NoHandle)) != 0) {
         throwLastError(file);
     }
 }
@@ -40,6 +40,12 @@ void writeAll(const Descriptor& descriptor, std::string_view bytes, const std::f
             throwLastError(file);
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void flushToDisk(const Descriptor& descriptor, const std::filesystem::path& file) {
+    if (::fsync(descriptor.get()) != 0) {
+        throwLastError(file);
     }
 }
 

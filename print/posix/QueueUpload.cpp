@@ -1,5 +1,6 @@
-#include "QueueUpload.h"
+#include "print/QueueUpload.h"
 
+#include <QFile>
 #include <QPrintEngine>
 #include <QPrinter>
 
@@ -7,6 +8,7 @@
 
 #include <array>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -78,7 +80,33 @@ private:
 
 } // namespace
 
+class QueueUpload::Job {
+public:
+    Job(const QPrinter& printer, const QString& file, const QString& title);
+    ~Job();
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+
+    bool sendPiece();
+
+private:
+    std::string queue_;
+    QFile file_;
+    http_t* http_ = nullptr;
+    int job_ = 0;
+    bool sent_ = false;
+};
+
 QueueUpload::QueueUpload(const QPrinter& printer, const QString& file, const QString& title)
+    : job_(std::make_unique<Job>(printer, file, title)) {}
+
+QueueUpload::~QueueUpload() = default;
+
+bool QueueUpload::sendPiece() {
+    return job_->sendPiece();
+}
+
+QueueUpload::Job::Job(const QPrinter& printer, const QString& file, const QString& title)
     // The name may carry "/instance"; the queue is the part before it.
     : queue_(printer.printerName().section(u'/', 0, 0).toStdString()), file_(file) {
     if (!file_.open(QIODevice::ReadOnly)) {
@@ -103,14 +131,14 @@ QueueUpload::QueueUpload(const QPrinter& printer, const QString& file, const QSt
     }
 }
 
-QueueUpload::~QueueUpload() {
+QueueUpload::Job::~Job() {
     httpClose(http_);
     if (!sent_) {
         cupsCancelJob2(CUPS_HTTP_DEFAULT, queue_.c_str(), job_, 0);
     }
 }
 
-bool QueueUpload::sendPiece() {
+bool QueueUpload::Job::sendPiece() {
     std::array<char, 64 * 1024> piece{};
     const qint64 length = file_.read(piece.data(), piece.size());
     if (length < 0) {

@@ -1,7 +1,8 @@
-#include "AppendFile.h"
+#include "files/AppendFile.h"
 
-#include "FileError.h"
-#include "FolderEntries.h"
+#include "files/FileError.h"
+#include "files/FolderEntries.h"
+#include "files/posix/StatusFrom.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -74,7 +75,7 @@ void AppendFile::truncate(std::uint64_t size) {
 }
 
 FileStatus AppendFile::status() const {
-    return FileStatus::of(statusOfDescriptor(descriptor_, file_));
+    return statusFrom(statusOfDescriptor(descriptor_, file_));
 }
 
 bool AppendFile::tryLock() {
