@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -34,23 +35,32 @@ CommandLine wrong(std::string why) {
     return line;
 }
 
+std::string_view operandNoun(const OptionRow& option) {
+    return option.takes == OptionRow::Takes::OptionalUrl ? "URL" : "file";
+}
+
+// The option of the action that a qualifying option goes with (--sync for --user).
+const OptionRow& actionOption(CommandLine::Action action) {
+    return *std::find_if(Options.begin(), Options.end(),
+                         [action](const OptionRow& row) { return row.action == action && !row.qualifies(); });
+}
+
 } // namespace
 
 CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     CommandLine line;
     const OptionRow* chosen = nullptr;
-    bool fileGiven = false;
+    const OptionRow* qualifier = nullptr;    // the first one given
+    std::optional<std::string_view> operand; // FILE or URL
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         const std::string_view argument = arguments[at];
         if (!argument.starts_with('-') || argument == "-") {
-            if (fileGiven) {
-                return wrong(chosen ? std::string(chosen->name) + " takes one file" : "one file at a time");
+            if (operand) {
+                return wrong(chosen ? std::string(chosen->name) + " takes one " +
+                                          std::string(operandNoun(*chosen))
+                                    : "one file at a time");
             }
-            if (argument.empty()) {
-                return wrong("an empty file name");
-            }
-            line.file = argument;
-            fileGiven = true;
+            operand = argument;
             continue;
         }
         const auto option = std::find_if(Options.begin(), Options.end(),
@@ -64,25 +74,53 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
             }
             continue;
         }
+        if (option->action == CommandLine::Action::Help || option->action == CommandLine::Action::Version) {
+            CommandLine answer;
+            answer.action = option->action;
+            return answer;
+        }
+        if (option->qualifies()) {
+            if (option->text) {
+                if (at + 1 == arguments.size() || arguments[at + 1].empty()) {
+                    return wrong(std::string(option->name) + " needs a " + std::string(option->arguments));
+                }
+                line.*(option->text) = arguments[++at];
+            } else {
+                line.*(option->flag) = true;
+            }
+            qualifier = qualifier ? qualifier : &*option;
+            continue;
+        }
         if (chosen) {
             return wrong("one option at a time: " + std::string(chosen->name) + " and " +
                          std::string(argument));
         }
-        if (option->action == CommandLine::Action::Help || option->action == CommandLine::Action::Version) {
-            return {option->action, {}, {}};
-        }
         chosen = &*option;
         if (option->takes == OptionRow::Takes::File) {
-            if (fileGiven) {
+            if (operand) {
                 return wrong(std::string(option->name) + " takes one file");
             }
             if (at + 1 == arguments.size() || arguments[at + 1].empty()) {
                 return wrong(std::string(option->name) + " needs a FILE");
             }
-            line.file = arguments[++at];
-            fileGiven = true;
+            operand = arguments[++at];
         }
         line.action = option->action;
+    }
+    if (qualifier && (!chosen || chosen->action != qualifier->action)) {
+        return wrong(std::string(qualifier->name) + " goes with " +
+                     std::string(actionOption(qualifier->action).name));
+    }
+    if (operand) {
+        const bool url = line.action == CommandLine::Action::Sync;
+        if (operand->empty()) {
+            return wrong(url ? "an empty URL" : "an empty file name");
+        }
+        if (url) {
+            line.url = *operand;
+        } else {
+            line.file = *operand;
+        }
     }
     return line;
 }
@@ -92,10 +130,24 @@ std::string usageText() {
     for (const OptionRow& option : Options) {
         width = std::max(width, argumentText(option).size());
     }
-    std::string text =
-        "Usage: numberwell [FILE]\n"
-        "       numberwell OPTION\n"
-        "The address list in a window; a vCard or CSV FILE opened with it adds its contacts.\n\n";
+    std::string text = "Usage: numberwell [FILE]\n"
+                       "       numberwell OPTION\n";
+    // An option with options of its own: "numberwell --sync [URL] [--user NAME] ...".
+    for (const OptionRow& option : Options) {
+        if (option.qualifies()) {
+            continue;
+        }
+        std::string qualifiers;
+        for (const OptionRow& qualifier : Options) {
+            if (qualifier.qualifies() && qualifier.action == option.action) {
+                qualifiers += " [" + argumentText(qualifier) + "]";
+            }
+        }
+        if (!qualifiers.empty()) {
+            text += "       numberwell " + argumentText(option) + qualifiers + '\n';
+        }
+    }
+    text += "The address list in a window; a vCard or CSV FILE opened with it adds its contacts.\n\n";
     for (const OptionRow& option : Options) {
         const std::string argument = argumentText(option);
         text +=

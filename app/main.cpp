@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "ContactsCommand.h"
 #include "Program.h"
+#include "SyncCommand.h"
 #include "instance/Rendezvous.h"
 
 #include <iostream>
@@ -30,6 +31,9 @@ int runCommand(const CommandLine& line) {
     if (line.action == CommandLine::Action::Import) {
         return importContacts(places, line.file, std::cout, std::cerr);
     }
+    if (line.action == CommandLine::Action::Sync) {
+        return synchroniseList(places, line, std::cin, std::cout, std::cerr);
+    }
     return exportContacts(places, line.file, std::cout, std::cerr);
 }
 
@@ -51,7 +55,8 @@ int main(int argc, char** argv) {
         std::cout << VersionText << '\n';
         return 0;
     case CommandLine::Action::Import:
-    case CommandLine::Action::Export: {
+    case CommandLine::Action::Export:
+    case CommandLine::Action::Sync: {
         const QCoreApplication application(argc, argv); // no display needed
         return runCommand(line);
     }

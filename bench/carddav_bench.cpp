@@ -3,70 +3,21 @@
 // of the multistatus alone. CPU time is this process's (the client), real time includes the server's.
 // "peak_MiB" is this process's peak resident memory so far: Qt Core, Qt Network, the benchmark and the
 // 10,000 cards held in the answer.
-#include "carddav/Client.h"
+#include "TenThousandCards.h"
 #include "carddav/Multistatus.h"
-#include "tests/support/DavServer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 
-#include <stdexcept>
 #include <sys/resource.h>
 
 namespace {
 
-constexpr int Cards = 10'000;
-
-std::string vcard(int i) {
-    const std::string n = std::to_string(i);
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:card-" + n + "\r\nFN:Vorname" + n + " Nachname" + n +
-           "\r\nN:Nachname" + n + ";Vorname" + n + ";;;\r\nNICKNAME:Spitz" + n + "\r\nTEL;TYPE=HOME:+49 30 " +
-           n + "\r\nTEL;TYPE=FAX:+49 30 9" + n + "\r\nEMAIL:person" + n +
-           "@example.org\r\nADR;TYPE=HOME:;;Hauptstraße " + n + ";Berlin;;10115;Deutschland\r\nNOTE:Notiz " +
-           n + "\r\nEND:VCARD\r\n";
-}
-
-testsupport::DavServer& server() {
-    static const std::unique_ptr<testsupport::DavServer> running = [] {
-        testsupport::DavServer::Options options;
-        for (int i = 0; i < Cards; ++i) {
-            options.cards.push_back({"card-" + std::to_string(i) + ".vcf", vcard(i)});
-        }
-        return testsupport::DavServer::start(testsupport::DavServer::Kind::Radicale, options);
-    }();
-    return *running;
-}
-
-carddav::Account account() {
-    carddav::Account account;
-    account.serverUrl = server().root();
-    account.addressBookUrl = server().addressBook();
-    account.user = server().user();
-    return account;
-}
-
-cardsync::Response run(carddav::Client& client, cardsync::Request request) {
-    cardsync::Response response;
-    QString failure;
-    QEventLoop loop;
-    QObject::connect(&client, &carddav::Client::finished, &loop, [&](const cardsync::Response& answer) {
-        response = answer;
-        loop.quit();
-    });
-    QObject::connect(&client, &carddav::Client::failed, &loop, [&](const carddav::Failure& failed) {
-        failure = failed.message;
-        loop.quit();
-    });
-    client.start(std::move(request));
-    loop.exec();
-    if (!failure.isEmpty()) {
-        throw std::runtime_error(failure.toStdString());
-    }
-    return response;
-}
+using benchcards::account;
+using benchcards::Cards;
+using benchcards::send;
+using benchcards::server;
 
 cardsync::Request listing(std::string token = {}) {
     cardsync::Request request;
@@ -80,31 +31,17 @@ double peakMiB() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// Radicale reads and hashes every card at its first listing; that is the server's cost once after its
-// start, not the client's, so it happens before the measuring. (Xandikos is no server for this: it looks
-// up every href of a multiget by going through the whole address book, 25 s a batch of 200.)
-void warmUp() {
-    static const bool done = [] {
-        carddav::Client client(account(), server().password());
-        client.setTimeout(std::chrono::minutes(10));
-        run(client, listing());
-        return true;
-    }();
-    (void)done;
-}
-
 void BM_ListAndFetchEveryCard(benchmark::State& state) {
-    warmUp();
     std::size_t fetched = 0;
     for (auto _ : state) {
         carddav::Client client(account(), server().password());
-        const cardsync::Response listed = run(client, listing());
+        const cardsync::Response listed = send(client, listing());
         cardsync::Request fetch;
         fetch.kind = cardsync::Request::Kind::Fetch;
         for (const cardsync::CardVersion& card : listed.cards) {
             fetch.hrefs.push_back(card.href);
         }
-        fetched = run(client, std::move(fetch)).fetched.size();
+        fetched = send(client, std::move(fetch)).fetched.size();
     }
     state.counters["cards"] = static_cast<double>(fetched);
     state.counters["peak_MiB"] = peakMiB();
@@ -112,11 +49,10 @@ void BM_ListAndFetchEveryCard(benchmark::State& state) {
 BENCHMARK(BM_ListAndFetchEveryCard)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_ListNothingChangedSinceAToken(benchmark::State& state) {
-    warmUp();
     carddav::Client client(account(), server().password());
-    const std::string token = run(client, listing()).syncToken;
+    const std::string token = send(client, listing()).syncToken;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(run(client, listing(token)).cards.size());
+        benchmark::DoNotOptimize(send(client, listing(token)).cards.size());
     }
 }
 BENCHMARK(BM_ListNothingChangedSinceAToken)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -128,7 +64,7 @@ void BM_ReadMultistatusOfEveryCard(benchmark::State& state) {
     for (int i = 0; i < Cards; ++i) {
         body += "<response><href>/alice/contacts/card-" + QByteArray::number(i) +
                 ".vcf</href><propstat><prop><getetag>\"" + QByteArray::number(i) +
-                "\"</getetag><C:address-data>" + QByteArray::fromStdString(vcard(i)) +
+                "\"</getetag><C:address-data>" + QByteArray::fromStdString(benchcards::card(i)) +
                 "</C:address-data></prop><status>HTTP/1.1 200 OK</status>"
                 "</propstat></response>";
     }

@@ -4,6 +4,7 @@
 // nothing while 200,000 rows were printed into a PDF file. The print is started from inside the event loop,
 // as the menu command starts it, so the copy of the table counts too.
 #include "AddressList.h"
+#include "StallMeter.h"
 #include "book/AddressBook.h"
 #include "book/Sort.h"
 #include "print/ListPrinter.h"
@@ -159,27 +160,6 @@ void BM_KeystrokeInSearchBox(benchmark::State& state) {
 }
 
 constexpr int PrintedRecords = 200'000;
-
-// The longest gap between two ticks of a 1 ms timer: while a handler runs, no tick is dispatched.
-class StallMeter {
-public:
-    StallMeter() {
-        ticks_.setTimerType(Qt::PreciseTimer);
-        ticks_.setInterval(1);
-        QObject::connect(&ticks_, &QTimer::timeout, [this] {
-            longestMs_ = std::max(longestMs_, sinceLastTick_.nsecsElapsed() / 1e6);
-            sinceLastTick_.restart();
-        });
-        sinceLastTick_.start();
-        ticks_.start();
-    }
-    double longestMs() const { return longestMs_; }
-
-private:
-    QTimer ticks_;
-    QElapsedTimer sinceLastTick_;
-    double longestMs_ = 0;
-};
 
 // "Find next" in the real window on a million rows sorted by first name, so that their lines lie
 // scattered: with a text found nowhere (0), and with a number only the current record holds (1), found

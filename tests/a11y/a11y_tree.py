@@ -137,7 +137,7 @@ check(find(main, "push button", "Homepage").description.startswith("https://"), 
 
 # ---- the menus ----
 shortcuts = {"Add": "F2", "Delete": "F3", "Change": "F4", "e-mail": "F5", "Find...": "Ctrl+F",
-             "Find next": "Ctrl+G", "Print list": "F8"}
+             "Find next": "Ctrl+G", "Print list": "F8", "Synchronise": "F9"}
 menus = children(find(main, "menu bar"))
 check([menu.name for menu in menus] == ["Info", "Options", "Address", "Quit"],
       "the menus, not %s" % [menu.name for menu in menus])
@@ -152,7 +152,7 @@ for menu in menus:
         if menu.name == "Address" and item.name in shortcuts:
             check(key_binding(item, "Press") == shortcuts[item.name],
                   "%s reached by %s, not %s" % (item.name, shortcuts[item.name], key_binding(item, "Press")))
-check(len(items) == 12, "twelve menu items, not %d" % len(items))
+check(len(items) == 14, "fourteen menu items, not %d" % len(items))
 
 # ---- the grid ----
 grid = find(main, "table", "Addresses")

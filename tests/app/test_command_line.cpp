@@ -17,6 +17,7 @@ class CommandLineTest : public QObject {
 private slots:
     void parse_data();
     void parse();
+    void parseSync();
     void answeredWithoutDisplay_data();
     void answeredWithoutDisplay();
 };
@@ -80,6 +81,25 @@ void CommandLineTest::parse() {
         QCOMPARE(int(line.action), action);
         QCOMPARE(QString::fromStdString(line.file.string()), file);
     }
+}
+
+// --sync's own options go with it alone, in any order.
+void CommandLineTest::parseSync() {
+    const auto parse = [](std::initializer_list<std::string_view> arguments) {
+        return parseCommandLine(std::vector<std::string_view>(arguments));
+    };
+    const CommandLine line =
+        parse({"--user", "alice", "--sync", "dav.example.org", "--password-stdin", "--force"});
+    QCOMPARE(line.error, std::string());
+    QCOMPARE(int(line.action), int(CommandLine::Action::Sync));
+    QCOMPARE(line.url, std::string("dav.example.org"));
+    QCOMPARE(line.user, std::string("alice"));
+    QVERIFY(line.passwordFromStdin && line.force && line.file.empty());
+    QCOMPARE(parse({"--sync"}).error + parse({"--sync"}).url, std::string());
+    QCOMPARE(parse({"--force"}).error, std::string("--force goes with --sync"));
+    QCOMPARE(parse({"--import", "a", "--user", "x"}).error, std::string("--user goes with --sync"));
+    QCOMPARE(parse({"--sync", "a", "b"}).error, std::string("--sync takes one URL"));
+    QCOMPARE(parse({"--sync", "--user"}).error, std::string("--user needs a NAME"));
 }
 
 void CommandLineTest::answeredWithoutDisplay_data() {

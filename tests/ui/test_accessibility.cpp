@@ -253,7 +253,7 @@ void AccessibilityTest::menusAreReadByTheirTexts() {
             }
         }
     }
-    QCOMPARE(items, 12);
+    QCOMPARE(items, 14);
 }
 
 QTEST_MAIN(AccessibilityTest)
