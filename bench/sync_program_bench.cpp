@@ -236,12 +236,3 @@ void BM_LongestStallDuringWindowSync(benchmark::State& state) {
 BENCHMARK(BM_LongestStallDuringWindowSync)->Iterations(2)->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -233,12 +233,3 @@ BENCHMARK(BM_RepaintWithLongCell)->Arg(80)->Arg(50'000'000)->Unit(benchmark::kMi
 BENCHMARK(BM_KeystrokeInSearchBox)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_FindNextThroughWholeList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_LongestStallDuringPrint)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

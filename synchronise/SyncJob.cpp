@@ -138,14 +138,22 @@ void SyncJob::passwordRead(const carddav::PasswordStore::Result& result) {
     }
 }
 
+// A question runs an event loop of its own, in which the job may have ended (Cancel, the window closed).
+// A no ends the job as stopped.
+bool SyncJob::goOnAfter(std::uint64_t generation, bool yes, const QString& why) {
+    if (!stillCurrent(generation)) {
+        return false;
+    }
+    if (!yes) {
+        end(Outcome::Kind::Stopped, why);
+    }
+    return yes;
+}
+
 void SyncJob::askPassword(const QString& why, Retry then) {
     const std::uint64_t generation = generation_;
     const std::optional<QString> password = questions_.password(account_, why);
-    if (!stillCurrent(generation)) {
-        return;
-    }
-    if (!password) {
-        end(Outcome::Kind::Stopped);
+    if (!goOnAfter(generation, password.has_value())) {
         return;
     }
     password_ = *password;
@@ -190,11 +198,7 @@ void SyncJob::chooseAddressBook(const QList<carddav::AddressBook>& books) {
     if (books.size() > 1) {
         const std::uint64_t generation = generation_;
         const std::optional<carddav::AddressBook> answer = questions_.chooseAddressBook(account_, books);
-        if (!stillCurrent(generation)) {
-            return;
-        }
-        if (!answer) {
-            end(Outcome::Kind::Stopped);
+        if (!goOnAfter(generation, answer.has_value())) {
             return;
         }
         chosen = *answer;
@@ -228,13 +232,8 @@ void SyncJob::startEngine() {
 void SyncJob::askAboutDeletions() {
     const std::uint64_t generation = generation_;
     const bool confirmed = questions_.confirmDeletions(deletions_);
-    if (!stillCurrent(generation)) {
-        return;
-    }
-    if (confirmed) {
+    if (goOnAfter(generation, confirmed, deletions_)) {
         engine_.confirm();
-    } else {
-        end(Outcome::Kind::Stopped, deletions_);
     }
 }
 
@@ -304,11 +303,7 @@ void SyncJob::failed(const carddav::Failure& failure, Retry retry) {
 // The user's yes changes the account, which is stored at once, and the step starts again.
 template <typename Change>
 void SyncJob::retryWhen(bool yes, std::uint64_t generation, Change changeAccount, Retry retry) {
-    if (!stillCurrent(generation)) {
-        return;
-    }
-    if (!yes) {
-        end(Outcome::Kind::Stopped);
+    if (!goOnAfter(generation, yes)) {
         return;
     }
     changeAccount();

@@ -62,6 +62,7 @@ private:
     template <typename Work> void atEdge(Work&& work) noexcept;
     bool stillCurrent(std::uint64_t generation) const { return running_ && generation == generation_; }
     void whenListMayChange(void (SyncJob::*step)());
+    bool goOnAfter(std::uint64_t generation, bool yes, const QString& why = {});
 
     void readPassword();
     void passwordRead(const carddav::PasswordStore::Result& result);
