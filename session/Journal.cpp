@@ -1,7 +1,7 @@
 #include "Journal.h"
 
-#include "Crc32c.h"
 #include "Encoding.h"
+#include "files/Crc32c.h"
 #include "files/FileStatus.h"
 
 namespace session {
@@ -38,7 +38,7 @@ std::optional<FileVersion> decodeStart(std::string_view payload) {
 std::string journalEntry(std::string_view payload) {
     Writer out;
     out.number(static_cast<std::uint32_t>(payload.size()));
-    out.number(crc32c(payload));
+    out.number(files::crc32c(payload));
     std::string entry = out.take();
     entry.append(payload);
     return entry;
@@ -66,7 +66,7 @@ JournalContents readJournal(std::string_view bytes) {
             break;
         }
         const std::string_view payload = rest.substr(EntryHead, length);
-        if (crc32c(payload) != checksum) {
+        if (files::crc32c(payload) != checksum) {
             break;
         }
         if (!contents.base) {

@@ -1,5 +1,7 @@
 #include "SyncState.h"
 
+#include "files/Crc32c.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -12,14 +14,6 @@ constexpr std::string_view TokenKind = "token";
 constexpr std::string_view CardKind = "card";
 constexpr std::string_view DropKind = "drop";
 constexpr std::size_t CardFieldCount = 5 + book::ColumnCount; // kind, href, ETag, UID, pending, fields
-
-std::uint32_t checksum(std::string_view bytes) {
-    std::uint32_t hash = 2166136261u;
-    for (const char byte : bytes) {
-        hash = (hash ^ static_cast<unsigned char>(byte)) * 16777619u;
-    }
-    return hash;
-}
 
 std::string hex(std::uint32_t value) {
     std::string digits(8, '0');
@@ -91,7 +85,7 @@ public:
         return *this;
     }
     std::string finish() {
-        const std::string sum = hex(checksum(line_));
+        const std::string sum = hex(files::crc32c(line_));
         return line_ + '\t' + sum + '\n';
     }
 
@@ -103,7 +97,7 @@ private:
 std::optional<std::vector<std::string>> fieldsOf(std::string_view line) {
     const std::size_t lastTab = line.rfind('\t');
     if (lastTab == std::string_view::npos ||
-        line.substr(lastTab + 1) != hex(checksum(line.substr(0, lastTab)))) {
+        line.substr(lastTab + 1) != hex(files::crc32c(line.substr(0, lastTab)))) {
         return std::nullopt;
     }
     std::vector<std::string> fields;

@@ -26,7 +26,7 @@ struct SyncState {
 
 // The state as text, one line each for the address book, the token and every card. A line is
 // tab-separated fields (tab, line feed, carriage return and backslash escaped as \t \n \r \\) and ends
-// with a checksum of the rest (FNV-1a, 32 bits, in hex):
+// with a checksum of the rest (CRC-32C, as the crash journal's, in hex):
 //
 //   numberwell-sync-1 <TAB> URL <TAB> checksum
 //   token <TAB> sync token <TAB> checksum

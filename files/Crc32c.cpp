@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace session {
+namespace files {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::uint32_t crc32c(std::string_view bytes) {
     return crc ^ 0xFFFFFFFFU;
 }
 
-} // namespace session
+} // namespace files
