@@ -83,4 +83,21 @@ TEST(WriterTest, FoldsLongLinesBetweenCharacters) {
     }
 }
 
+// Text a server sent back as it stands need not be UTF-8: a long run of continuation bytes is cut at
+// the limit instead of being walked back past the line's start.
+TEST(WriterTest, FoldsTextThatIsNotUtf8) {
+    const std::string line = "NOTE:" + std::string(200, '\x80');
+    std::string out;
+    exchange::appendFolded(out, line);
+    std::string unfolded;
+    for (std::size_t at = 0; at < out.size();) {
+        const std::size_t end = out.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos);
+        ASSERT_LE(end - at, 75u);
+        unfolded += std::string_view(out).substr(at == 0 ? 0 : at + 1, end - at - (at == 0 ? 0 : 1));
+        at = end + 2;
+    }
+    EXPECT_EQ(unfolded, line);
+}
+
 } // namespace
