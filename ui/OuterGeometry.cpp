@@ -87,6 +87,9 @@ private:
             return;
         }
         const QMargins frame = frameOf(window_);
+        if (frame.isNull() && framed_) {
+            return; // not framed yet: the window manager's answer, and its moves meanwhile, are still to come
+        }
         if (frame != applied_) {
             apply(frame);
         } else if (framed_ && window_.geometry() != placed_) {
@@ -135,9 +138,16 @@ private:
     bool active_ = false;
 };
 
+// A fixed size is the one the window gets, even while the toolkit still reports an older one (a message
+// box fixes its size when it is shown, and the window manager's answer to the first size comes after).
+QSize settledSize(const QWidget& window) {
+    return window.minimumSize() == window.maximumSize() ? window.minimumSize() : window.size();
+}
+
 FrameKeeper::OuterFor centredOuter(const QWidget& window) {
     return [&window](const QMargins& frame) {
-        return centredIn(QGuiApplication::primaryScreen()->availableGeometry(), window.size().grownBy(frame));
+        return centredIn(QGuiApplication::primaryScreen()->availableGeometry(),
+                         settledSize(window).grownBy(frame));
     };
 }
 
