@@ -13,7 +13,7 @@ namespace {
 cardsync::SyncState sample() {
     cardsync::SyncState state;
     state.addressBook = "https://dav.example/user/contacts/";
-    state.syncToken = "http://token/7";
+    state.syncToken = "http://dav.example.org/sync/7";
     state.cards["/c/a.vcf"] = {"\"1\"", "uid-a", synctest::record("M\xC3\xBCller|Ann|||1||a\\b"), false};
     book::Record awkward = synctest::record("Tab");
     awkward.setField(1, "\t\n\\t\\");
@@ -44,7 +44,7 @@ TEST(StateText, ReadsBackWithTheLinesAddedLater) {
 
     state.cards["/c/a.vcf"].etag = "\"3\"";
     state.cards.erase("/c/b\tc.vcf");
-    state.syncToken = "http://token/8";
+    state.syncToken = "http://dav.example.org/sync/8";
     text += cardsync::cardLine("/c/a.vcf", state.cards["/c/a.vcf"]) + cardsync::dropLine("/c/b\tc.vcf") +
             cardsync::tokenLine(state.syncToken);
     const std::optional<cardsync::SyncState> changed = cardsync::parseState(text);
