@@ -128,17 +128,11 @@ void Client::syncCollection(const QString& token) {
 }
 
 void Client::listEtags() {
+    const auto failing = [this](const Failure& failure) { fail(failure); };
     connection_.query(
         "PROPFIND", collection_, "1", bodies::etagListing(),
         [this](DavResource&& resource, const QUrl& base) { addListed(std::move(resource), base, false); },
-        [this](const HttpAnswer& answer, const QString&) {
-            if (answer.status == 207) {
-                finishListing(true, {});
-            } else {
-                fail(Connection::unexpected(answer));
-            }
-        },
-        [this](const Failure& failure) { fail(failure); });
+        Connection::onMultistatus([this] { finishListing(true, {}); }, failing), failing);
 }
 
 void Client::addListed(DavResource&& resource, const QUrl& base, bool asDelta) {
@@ -197,6 +191,7 @@ void Client::fetchNextBatch() {
     }
     const QByteArray body = bodies::multiget(request_.hrefs, asked_, count);
     asked_ += count;
+    const auto failing = [this](const Failure& failure) { fail(failure); };
     connection_.query(
         "REPORT", collection_, "1", body,
         [this](DavResource&& resource, const QUrl& base) {
@@ -206,14 +201,7 @@ void Client::fetchNextBatch() {
                     {*asked, resource.etag.toStdString(), resource.addressData.toStdString()});
             }
         },
-        [this](const HttpAnswer& answer, const QString&) {
-            if (answer.status == 207) {
-                fetchNextBatch();
-            } else {
-                fail(Connection::unexpected(answer));
-            }
-        },
-        [this](const Failure& failure) { fail(failure); });
+        Connection::onMultistatus([this] { fetchNextBatch(); }, failing), failing);
 }
 
 void Client::put() {

@@ -257,6 +257,17 @@ void Connection::runHandler() {
     }
 }
 
+Connection::OnQueryDone Connection::onMultistatus(std::function<void()> next, OnFailure onFailure) {
+    return
+        [next = std::move(next), onFailure = std::move(onFailure)](const HttpAnswer& answer, const QString&) {
+            if (answer.status == 207) {
+                next();
+            } else {
+                onFailure(unexpected(answer));
+            }
+        };
+}
+
 Failure Connection::unexpected(const HttpAnswer& answer) {
     const QString where = place(answer.url);
     const QString reason = QString::fromUtf8(answer.reason);

@@ -77,6 +77,9 @@ public:
 
     // The failure for an answer its request did not expect: 401, 403, 5xx, ...
     static Failure unexpected(const HttpAnswer& answer);
+    // The end of a query that goes on only after a multistatus: next, else onFailure with the answer's
+    // failure.
+    static OnQueryDone onMultistatus(std::function<void()> next, OnFailure onFailure);
 
 private:
     void startHop(const QUrl& url);

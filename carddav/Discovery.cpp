@@ -125,6 +125,7 @@ void Discovery::listNextHome() {
         }
         return;
     }
+    const auto failing = [this](const Failure& failure) { fail(failure); };
     connection_.query(
         "PROPFIND", homes_.takeFirst(), "1", bodies::discovery(),
         [this](DavResource&& resource, const QUrl& base) {
@@ -132,14 +133,7 @@ void Discovery::listNextHome() {
                 addAddressBook(addressBooks_, {resolveHref(base, resource.href), resource.displayName});
             }
         },
-        [this](const HttpAnswer& answer, const QString&) {
-            if (answer.status == 207) {
-                listNextHome();
-            } else {
-                fail(Connection::unexpected(answer));
-            }
-        },
-        [this](const Failure& failure) { fail(failure); });
+        Connection::onMultistatus([this] { listNextHome(); }, failing), failing);
 }
 
 } // namespace carddav
